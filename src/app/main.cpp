@@ -1,0 +1,6 @@
+#include "startup/Main.h"
+
+int main(int argc, char** argv)
+{
+    return startup::Main(argc, argv);
+}

@@ -1,0 +1,10 @@
+#include "catalogue/Catalogue.h"
+
+namespace catalogue {
+
+bool UpgradeSchema()
+{
+    return false;
+}
+
+} // namespace catalogue

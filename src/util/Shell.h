@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+namespace util {
+
+// Opens a page or a folder: with the browser at BrowserPath when UseOtherBrowser is 1 and that
+// file exists, otherwise with the system's default handler. Always true.
+bool OpenUrl(const QString& target, int showCommand = 5);
+
+} // namespace util

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The one place where the program's files meet code page 932 ("windows-31j").
+// Inside, text is QString; on disk it is CP932 with CR LF line ends.
+namespace text {
+
+inline constexpr QStringView kCrLf = u"\r\n";
+
+QString DecodeCp932(QByteArrayView bytes);
+QByteArray EncodeCp932(QStringView text);
+// Number of bytes the text takes in CP932 (a full-width character counts two).
+qsizetype Cp932Length(QStringView text);
+// The longest prefix of the text that fits in maxBytes CP932 bytes without splitting a character.
+QString CutToCp932Bytes(const QString& text, qsizetype maxBytes);
+
+// Lines as the stored files define them: a line ends at CR or CR LF; a lone LF stays
+// inside its line. A final line end does not start an empty last line.
+QStringList SplitLines(QStringView text);
+
+// Whole-file helpers. Reads fail (false) when the file is missing or unreadable.
+bool ReadFileBytes(const QString& path, QByteArray* out);
+bool ReadTextFile(const QString& path, QString* out);
+bool ReadLines(const QString& path, QStringList* out);
+
+// Writes replace the file atomically: a temporary file in the same folder, then a rename,
+// so a crash or a full disk never leaves a half-written file where a good one was.
+bool WriteFileAtomic(const QString& path, const QByteArray& bytes);
+bool WriteTextFile(const QString& path, QStringView text);
+bool WriteLines(const QString& path, const QStringList& lines);  // each line + CR LF
+// Appends text + CR LF, creating the file when missing.
+bool AppendLine(const QString& path, QStringView line);
+
+} // namespace text
