@@ -48,7 +48,8 @@ QString categoryPath()
 bool toBoolean(const QString& text, bool* out)
 {
     const QString t = text.trimmed();
-    if (t.compare(u"True", Qt::CaseInsensitive) == 0 || t.compare(u"False", Qt::CaseInsensitive) == 0) {
+    if (t.compare(u"True", Qt::CaseInsensitive) == 0 ||
+        t.compare(u"False", Qt::CaseInsensitive) == 0) {
         *out = t.compare(u"True", Qt::CaseInsensitive) == 0;
         return true;
     }
@@ -154,7 +155,7 @@ bool LoadCategories()
     return true;
 }
 
-bool IsCategoryFetched(QStringView url)
+bool IsCategoryFetched(const QString& url)
 {
     const QList<CategoryRecord>& table = Categories();
     for (qsizetype i = 1; i < table.size(); ++i) {

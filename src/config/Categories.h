@@ -29,6 +29,6 @@ bool AddNewArrivalCategories();
 // Reads "CATEGORY.INI" into Categories.
 bool LoadCategories();
 // The Fetch flag of the first category whose URL the given URL contains; true when none does.
-bool IsCategoryFetched(QStringView url);
+bool IsCategoryFetched(const QString& url);
 
 } // namespace config

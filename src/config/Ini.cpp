@@ -116,8 +116,7 @@ void IniFile::setValue(QStringView section, QStringView key, const QString& valu
     m_lines.insert(insertAt, key.trimmed().toString() + u'=' + value);
 }
 
-QString ReadIni(const QString& file, const QString& section, const QString& key,
-                const QString& def)
+QString ReadIni(const QString& file, const QString& section, const QString& key, const QString& def)
 {
     const QString path = programfolder::InProgramFolder(file);
     if (!QFileInfo(path).isFile())
@@ -130,8 +129,7 @@ QString ReadIni(const QString& file, const QString& section, const QString& key,
     return found ? text::CutToCp932Bytes(v, kMaxValueBytes) : def;
 }
 
-bool WriteIni(const QString& section, const QString& key, const QString& value,
-              const QString& file)
+bool WriteIni(const QString& section, const QString& key, const QString& value, const QString& file)
 {
     const QString path = programfolder::InProgramFolder(file);
     IniFile ini;

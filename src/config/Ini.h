@@ -24,8 +24,8 @@ public:
     const QStringList& lines() const { return m_lines; }
 
 private:
-    qsizetype findSection(QStringView section) const;  // index of the "[section]" line, or -1
-    qsizetype sectionEnd(qsizetype header) const;      // index of the next section's line
+    qsizetype findSection(QStringView section) const; // index of the "[section]" line, or -1
+    qsizetype sectionEnd(qsizetype header) const;     // index of the next section's line
     qsizetype findKey(qsizetype header, QStringView key) const;
 
     QStringList m_lines;

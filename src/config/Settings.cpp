@@ -134,8 +134,8 @@ void ResetSettings()
 
 QString ProgramVersion()
 {
-    return QString::number(PELIMOND_VERSION_MAJOR) + u'.' + QString::number(PELIMOND_VERSION_MINOR) +
-           u'.' + QString::number(PELIMOND_VERSION_PATCH);
+    return QString::number(PELIMOND_VERSION_MAJOR) + u'.' +
+           QString::number(PELIMOND_VERSION_MINOR) + u'.' + QString::number(PELIMOND_VERSION_PATCH);
 }
 
 QString ProgramVersionText()
@@ -156,8 +156,8 @@ bool LoadSettings()
                              QStringLiteral(".\\Cache"));
     s.dbname = readPath(QStringLiteral("DataBase"), QStringLiteral("dbname"),
                         QStringLiteral(".\\Pelimond.mdb"));
-    s.CompactBeforeEnd =
-        readTested(QStringLiteral("DataBase"), QStringLiteral("CompactBeforeEnd"), QStringLiteral("0"));
+    s.CompactBeforeEnd = readTested(QStringLiteral("DataBase"), QStringLiteral("CompactBeforeEnd"),
+                                    QStringLiteral("0"));
     readUrlSection(s);
     readDirect(s.Update, QStringLiteral("CACHE"), QStringLiteral("Update"), QStringLiteral("3"));
     readDirect(s.DateBeforeUpdate, QStringLiteral("CACHE"), QStringLiteral("DateBeforeUpdate"),
@@ -196,9 +196,9 @@ bool WriteDefaultSettings()
     set(u"Database", QStringLiteral("dbname"), QStringLiteral(".\\Pelimond.MDB"));
     set(u"Database", QStringLiteral("CompactBeforeEnd"), QStringLiteral("0"));
     const std::pair<const char*, int> window[] = {
-        {"Top", -999},        {"Left", -999},           {"Width", -999},
-        {"Height", -999},     {"LastWinState", 0},      {"SplitterLeft", 2750},
-        {"SortKey", 4},       {"SortOrder", 1},         {"ChangeNewIcon", 0},
+        {"Top", -999},           {"Left", -999},          {"Width", -999},
+        {"Height", -999},        {"LastWinState", 0},     {"SplitterLeft", 2750},
+        {"SortKey", 4},          {"SortOrder", 1},        {"ChangeNewIcon", 0},
         {"ChangePickUpIcon", 1}, {"ChangeReviewIcon", 1}, {"RecordListWidth", 1}};
     for (const auto& [key, value] : window)
         setN(u"Window", QString::fromLatin1(key), value);

@@ -23,11 +23,11 @@ struct Settings
     int ReadSortType = 0;
     int ReadMaxPages = 0;
     // CACHE
-    QString CacheFolder;  // absolute, "/" separators
-    int Update = 0;       // connection mode: 0 offline, 1 cache, 2 cache-date, 3 online
+    QString CacheFolder; // absolute, "/" separators
+    int Update = 0;      // connection mode: 0 offline, 1 cache, 2 cache-date, 3 online
     int DateBeforeUpdate = 0;
     // DataBase
-    QString dbname;  // absolute path of the catalogue
+    QString dbname; // absolute path of the catalogue
     int CompactBeforeEnd = 0;
     // Window (twips)
     int Left = 0, Top = 0, Width = 0, Height = 0;
@@ -47,7 +47,7 @@ struct Settings
     // System
     int Debug = 0;
     // PLMDM
-    QString DownloadFolder;  // key Folder; absolute
+    QString DownloadFolder; // key Folder; absolute
     int OpenAfterDownload = 0;
     int UsePLMDMPropertyWindow = 0;
     int FirstBoot = 0;
@@ -68,9 +68,9 @@ inline const QString SiteRoot = QStringLiteral("http://www.talvex.example/");
 inline const QString DownloadHost = QStringLiteral("dl.talvex.example");
 inline const QString MemberHost = QStringLiteral("member.talvex.example");
 inline const QString PaymentHost = QStringLiteral("shop.talvex.example");
-inline const std::array<QString, 3> AreaUrls{
-    SiteRoot + QStringLiteral("download/"), SiteRoot + QStringLiteral("tpack/whats/"),
-    SiteRoot + QStringLiteral("games/lib/win/game/")};
+inline const std::array<QString, 3> AreaUrls{SiteRoot + QStringLiteral("download/"),
+                                             SiteRoot + QStringLiteral("tpack/whats/"),
+                                             SiteRoot + QStringLiteral("games/lib/win/game/")};
 inline const std::array<QString, 3> AreaPaths{QStringLiteral("tpack/filearea/"),
                                               QStringLiteral("tpack/whats/"),
                                               QStringLiteral("games/lib/win/game/")};
@@ -79,7 +79,7 @@ inline const QString CommentStrap = QStringLiteral("<!-- comment strap");
 
 // "Pelimond version major.minor.revision"
 QString ProgramVersionText();
-QString ProgramVersion();  // "major.minor.revision"
+QString ProgramVersion(); // "major.minor.revision"
 
 // Reads the settings file (writing a first-run file when it is missing), then the software types,
 // the category definitions, and tries the catalogue's schema upgrade. Always true.

@@ -9,11 +9,11 @@ namespace config {
 struct SoftTypeRecord
 {
     int Code = 0;
-    QString Image;   // classic list layout icon, e.g. "s_free2.gif"
+    QString Image; // classic list layout icon, e.g. "s_free2.gif"
     QString Name;
-    int Color = 0;   // Windows colour value 0x00BBGGRR
-    QString Image2;  // LI list layout icon, e.g. "icon2_f.gif"
-    QString Image3;  // file_list layout icon, always derived from Image
+    int Color = 0;  // Windows colour value 0x00BBGGRR
+    QString Image2; // LI list layout icon, e.g. "icon2_f.gif"
+    QString Image3; // file_list layout icon, always derived from Image
 };
 
 enum class IconLayout { Classic, LI, FileList };

@@ -33,7 +33,7 @@ bool deleteContents(const QString& dir)
     }
     const QFileInfoList subs = d.entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QFileInfo& sub : subs) {
-        if (sub.isSymLink()) {  // a link is removed, never followed
+        if (sub.isSymLink()) { // a link is removed, never followed
             if (!QFile::remove(sub.absoluteFilePath()))
                 return false;
         } else if (!DeleteFolderTree(sub.absoluteFilePath())) {
@@ -124,7 +124,8 @@ bool DeleteFolderTree(const QString& folder)
         return false;
     }
     const QString cache = withoutTrailingSlash(config::settings().CacheFolder);
-    const bool keep = !cache.isEmpty() && QFileInfo(cache).absoluteFilePath() == info.absoluteFilePath();
+    const bool keep =
+        !cache.isEmpty() && QFileInfo(cache).absoluteFilePath() == info.absoluteFilePath();
     if (!deleteContents(dir) || (!keep && !QDir().rmdir(dir))) {
         TraceIfDebug(u'[' + folder + QStringLiteral("]の削除に失敗しました"));
         return false;

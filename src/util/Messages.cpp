@@ -45,7 +45,8 @@ Answer StderrSink::show(const Message& message)
     while (body.endsWith(u'\n'))
         body.chop(1);
     std::fprintf(stderr, "%s: %s\n", qUtf8Printable(message.title), qUtf8Printable(body));
-    if (m_answerYes && (message.buttons == Buttons::YesNo || message.buttons == Buttons::YesNoCancel))
+    if (m_answerYes &&
+        (message.buttons == Buttons::YesNo || message.buttons == Buttons::YesNoCancel))
         return Answer::Yes;
     return message.defaultAnswer;
 }

@@ -84,8 +84,8 @@ Answer QtMessageSink::show(const Message& message)
     QApplication::restoreOverrideCursor();
     // Closing the box with Esc or its close box gives the cancelling answer.
     const Answer cancel = message.buttons == Buttons::YesNo ? Answer::No
-                          : message.buttons == Buttons::Ok ? Answer::Ok
-                                                           : Answer::Cancel;
+                          : message.buttons == Buttons::Ok  ? Answer::Ok
+                                                            : Answer::Cancel;
     return fromQt(result, cancel);
 }
 

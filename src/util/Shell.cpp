@@ -17,8 +17,8 @@ bool OpenUrl(const QString& target, int /*showCommand*/)
         QProcess::startDetached(s.BrowserPath, {target});
         return true;
     }
-    const QUrl url = QFileInfo::exists(target) ? QUrl::fromLocalFile(target)
-                                               : QUrl::fromUserInput(target);
+    const QUrl url =
+        QFileInfo::exists(target) ? QUrl::fromLocalFile(target) : QUrl::fromUserInput(target);
     QDesktopServices::openUrl(url);
     return true;
 }

@@ -30,7 +30,7 @@ bool ReadLines(const QString& path, QStringList* out);
 // so a crash or a full disk never leaves a half-written file where a good one was.
 bool WriteFileAtomic(const QString& path, const QByteArray& bytes);
 bool WriteTextFile(const QString& path, QStringView text);
-bool WriteLines(const QString& path, const QStringList& lines);  // each line + CR LF
+bool WriteLines(const QString& path, const QStringList& lines); // each line + CR LF
 // Appends text + CR LF, creating the file when missing.
 bool AppendLine(const QString& path, QStringView line);
 

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Pelimond needs. Idempotent and quiet: apt runs only when
+# something is missing, and `apt-get update` at most once.
+#   scripts/deps.sh          build and test packages
+#   scripts/deps.sh --run    also what the demo run needs (virtual display, Japanese fonts)
+set -euo pipefail
+
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6svg6-dev
+          qt6-qpa-plugins wget)
+if [[ "${1:-}" == "--run" ]]; then
+    packages+=(xvfb xauth fonts-noto-cjk)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=""
+[[ $(id -u) -ne 0 ]] && sudo="sudo"
+echo "Installing: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq >/dev/null
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
