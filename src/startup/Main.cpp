@@ -1,6 +1,10 @@
 #include "startup/Main.h"
 
 #include "config/Settings.h"
+#include "startup/CommandLine.h"
+#include "startup/Launcher.h"
+#include "update/RunState.h"
+#include "util/QtMessageSink.h"
 
 #include <QApplication>
 
@@ -8,9 +12,29 @@ namespace startup {
 
 int Main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    config::LoadSettings();
-    return 0;
+    const CommandLine commandLine = ParseCommandLine(ArgumentsOf(argc, argv));
+    int exitCode = 0;
+    if (AnswerOption(commandLine, &exitCode))
+        return exitCode;
+
+    update::runState().UpdateInProgress = false;
+    // Qt sees the program name only: everything after it belongs to the program (the entry
+    // folder of a download), even a piece of a path that looks like a Qt option.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setApplicationName(config::kAppTitle);
+    msg::QtMessageSink sink;
+    msg::Install(&sink);
+
+    Launcher launcher;
+    launcher.setOnMainWindowClosed([] { QCoreApplication::quit(); });
+    const StartPath path = launcher.Start(commandLine.text);
+    exitCode = launcher.exitCode();
+    const bool interactive = path == StartPath::FirstStart || path == StartPath::Interactive;
+    if (interactive && launcher.windowOpen())
+        exitCode = QApplication::exec();
+    msg::Install(nullptr);
+    return exitCode;
 }
 
 } // namespace startup
