@@ -1,0 +1,37 @@
+#pragma once
+
+#include "site/UrlHandle.h"
+
+#include <QString>
+
+// The only road from the program to the library site: opening an address and fetching a page
+// into a file, with the user agent, proxy and time-out of the settings.
+namespace site {
+
+inline constexpr int kOpenAttempts = 5;
+inline constexpr int kRetryPauseMs = 1000;   // between two open attempts
+inline constexpr int kReadAttempts = 5;      // failed reads of one chunk before giving up
+inline constexpr qint64 kChunkSize = 1024;   // bytes per read
+inline constexpr qint64 kBufferStep = 32767; // the body buffer grows by this much
+inline constexpr qint64 kBodyLimit = qint64(64) * 1024 * 1024; // largest page kept
+
+// Opens the URL into handle: at most five attempts with a pause between them. An attempt
+// succeeds when the server answers with a status of 200 to 399; a connection failure, a
+// time-out or an error status (4xx, 5xx) is a failed attempt. True with the response ready to
+// read; false with the handle closed.
+bool iNetOpenUrl(const QString& url, UrlHandle& handle);
+// Closes the request and then the session. Always true.
+bool iNetCloseUrl(UrlHandle& handle);
+
+// Fetches the URL and writes its body to filePath, whose folder must exist. The file is replaced
+// atomically; an empty body leaves it as it was (still true). False, with the file untouched,
+// when the URL cannot be opened, the body is larger than kBodyLimit, the body is shorter than
+// the length the server declared, or the file cannot be written. An empty filePath is refused.
+bool iNetGetFile(const QString& url, const QString& filePath);
+
+// Tests shorten the pause between open attempts and lower the size limit; a negative value
+// restores the default.
+void SetRetryPauseForTests(int ms);
+void SetBodyLimitForTests(qint64 bytes);
+
+} // namespace site

@@ -1,0 +1,221 @@
+#include "site/UrlHandle.h"
+
+#include "config/Settings.h"
+#include "site/EventPump.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+#include <limits>
+
+namespace site {
+
+namespace {
+
+constexpr int kDefaultTimeOutSeconds = 10;
+
+// Proxy mode 1: whatever the system's own settings say for each address.
+class SystemProxyFactory final : public QNetworkProxyFactory
+{
+public:
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override
+    {
+        return systemProxyForQuery(query);
+    }
+};
+
+// Applies the proxy mode of the settings; false when mode 2 names no usable proxy.
+bool applyProxy(QNetworkAccessManager& manager)
+{
+    const config::Settings& s = config::settings();
+    switch (s.Proxy) {
+    case 1:
+        manager.setProxyFactory(new SystemProxyFactory);
+        return true;
+    case 2:
+        if (s.ProxyName.trimmed().isEmpty() || s.ProxyPort < 1 || s.ProxyPort > 65535)
+            return false;
+        manager.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, s.ProxyName.trimmed(),
+                                       static_cast<quint16>(s.ProxyPort)));
+        return true;
+    default:
+        manager.setProxy(QNetworkProxy::NoProxy);
+        return true;
+    }
+}
+
+QNetworkRequest makeRequest(const QUrl& url)
+{
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, config::settings().UserAgent);
+    // The body is stored as it comes; a compressed transfer would make its declared length
+    // meaningless for the truncation test.
+    request.setRawHeader("Accept-Encoding", "identity");
+    // Always from the server, never from a cache on the way.
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    return request;
+}
+
+} // namespace
+
+int TimeOutMilliseconds(int seconds)
+{
+    if (seconds <= 0)
+        seconds = kDefaultTimeOutSeconds;
+    constexpr int kMaxSeconds = std::numeric_limits<int>::max() / 1000;
+    return qMin(seconds, kMaxSeconds) * 1000;
+}
+
+UrlHandle::UrlHandle() = default;
+
+UrlHandle::~UrlHandle()
+{
+    close();
+}
+
+bool UrlHandle::isOpen() const
+{
+    return m_reply != nullptr;
+}
+
+int UrlHandle::statusCode() const
+{
+    if (!m_reply)
+        return 0;
+    return m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+}
+
+qint64 UrlHandle::contentLength() const
+{
+    if (!m_reply)
+        return -1;
+    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    return length.isValid() ? length.toLongLong() : -1;
+}
+
+bool UrlHandle::startSession()
+{
+    close();
+    auto manager = std::make_unique<QNetworkAccessManager>();
+    if (!applyProxy(*manager))
+        return false;
+    m_timeOutMs = TimeOutMilliseconds(config::settings().TimeOut);
+    m_manager = std::move(manager);
+    return true;
+}
+
+bool UrlHandle::request(const QString& url)
+{
+    dropReply();
+    const QUrl target(url);
+    const QString scheme = target.scheme().toLower();
+    if (!m_manager || !target.isValid() || (scheme != u"http" && scheme != u"https"))
+        return false;
+    m_reply = m_manager->get(makeRequest(target));
+    if (!waitFor([this] { return headersArrived() || m_reply->isFinished(); }) && !m_reply)
+        return false;
+    const int status = statusCode();
+    const bool failedRedirect = status >= 300 && m_reply->error() != QNetworkReply::NoError;
+    if (status >= 200 && status < 400 && !failedRedirect)
+        return true;
+    dropReply();
+    return false;
+}
+
+qint64 UrlHandle::read(char* data, qint64 maxSize, bool* ok)
+{
+    *ok = false;
+    if (!m_reply || maxSize <= 0)
+        return 0;
+    if (!waitFor([this] { return m_reply->bytesAvailable() > 0 || m_reply->isFinished(); }) &&
+        !m_reply)
+        return 0;
+    if (m_reply->bytesAvailable() > 0) {
+        const qint64 n = m_reply->read(data, maxSize);
+        *ok = n > 0;
+        return qMax<qint64>(n, 0);
+    }
+    *ok = !m_timedOut && m_reply->isFinished() && m_reply->error() == QNetworkReply::NoError;
+    return 0;
+}
+
+void UrlHandle::close()
+{
+    dropReply();
+    m_manager.reset();
+}
+
+bool UrlHandle::waitFor(const std::function<bool()>& done)
+{
+    if (m_timedOut)
+        return false;
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer idle;
+    // Whatever runs in the loop may close this handle (a window's Cancel); the wait ends then.
+    const auto over = [&] { return !m_reply || done(); };
+    idle.setSingleShot(true);
+    idle.setInterval(m_timeOutMs);
+    // Every sign of life restarts the time-out: the connection being made, the request going
+    // out, headers or body bytes arriving.
+    const auto moved = [&] {
+        if (over())
+            loop.quit();
+        else
+            idle.start();
+    };
+    QObject::connect(m_reply, &QObject::destroyed, &loop, &QEventLoop::quit);
+    QObject::connect(m_reply, &QNetworkReply::socketStartedConnecting, &loop, moved);
+    QObject::connect(m_reply, &QNetworkReply::requestSent, &loop, moved);
+    QObject::connect(m_reply, &QNetworkReply::metaDataChanged, &loop, moved);
+    QObject::connect(m_reply, &QNetworkReply::redirected, &loop, moved);
+    QObject::connect(m_reply, &QNetworkReply::readyRead, &loop, moved);
+    QObject::connect(m_reply, &QNetworkReply::finished, &loop, moved);
+    QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
+        m_timedOut = true;
+        loop.quit();
+    });
+    idle.start();
+    loop.exec(WaitFlags());
+    if (!m_reply)
+        return false;
+    if (m_timedOut) {
+        // Abort discards nothing unread: the wait began with an empty buffer.
+        m_reply->abort();
+        return false;
+    }
+    return true;
+}
+
+bool UrlHandle::headersArrived() const
+{
+    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid())
+        return false;
+    const int code = status.toInt();
+    // A redirection that is being followed is not the answer yet.
+    const bool following =
+        code >= 300 && code < 400 &&
+        m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).isValid();
+    return !following;
+}
+
+void UrlHandle::dropReply()
+{
+    m_timedOut = false;
+    if (!m_reply)
+        return;
+    QNetworkReply* reply = m_reply;
+    m_reply = nullptr;
+    reply->abort();
+    delete reply;
+}
+
+} // namespace site

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+#include <memory>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace site {
+
+// One open HTTP request: the network session, set up with the user agent, proxy and time-out of
+// the settings, and the response being received. Filled by iNetOpenUrl and released by
+// iNetCloseUrl (or when the handle goes). Every call blocks, running a local event loop while it
+// waits (see WaitFlags).
+class UrlHandle
+{
+public:
+    UrlHandle();
+    ~UrlHandle();
+    UrlHandle(const UrlHandle&) = delete;
+    UrlHandle& operator=(const UrlHandle&) = delete;
+
+    // True from a successful request until close.
+    bool isOpen() const;
+    // The response's status code; 0 while closed.
+    int statusCode() const;
+    // The body length the response declared, or -1 when it declared none.
+    qint64 contentLength() const;
+
+    // Copies up to maxSize bytes of the body into data, waiting for them when none are buffered.
+    // Returns the number copied; 0 means the body has ended. *ok is false when the transfer
+    // failed (connection dropped, nothing received for the time-out). Bytes that arrived before
+    // a failure are delivered first, as good reads, so a failed read copies nothing.
+    qint64 read(char* data, qint64 maxSize, bool* ok);
+
+    // The steps iNetOpenUrl is made of.
+    // Sets up the session from the settings; false when the proxy settings name no usable proxy.
+    bool startSession();
+    // One attempt to open the URL: true once a status of 200 to 399 has arrived. Only http and
+    // https addresses are requested.
+    bool request(const QString& url);
+    // Drops the request, then the session. Harmless when already closed.
+    void close();
+
+private:
+    // Runs the event loop until done() holds (true) or nothing has moved for the time-out (false).
+    bool waitFor(const std::function<bool()>& done);
+    bool headersArrived() const;
+    void dropReply();
+
+    std::unique_ptr<QNetworkAccessManager> m_manager;
+    QNetworkReply* m_reply = nullptr; // owned; deleted by dropReply
+    int m_timeOutMs = 0;
+    bool m_timedOut = false;
+};
+
+// The connect and receive time-out for the TimeOut setting (seconds): seconds x 1000. A value of
+// 0 or less, which a non-numeric setting gives, would abort every request at once; it means the
+// setting's read default of 10 s instead. Very large values are capped near 24 days, the longest
+// a timer can wait.
+int TimeOutMilliseconds(int seconds);
+
+} // namespace site
