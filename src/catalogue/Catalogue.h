@@ -1,8 +1,77 @@
 #pragma once
 
+#include "catalogue/Db.h"
+#include "catalogue/Rows.h"
+#include "catalogue/SqlCondition.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// The catalogue's statements, one function each. Every function works on a Db opened by the
+// caller (OpenDb / OpenCatalogue), binds every value, and fails quietly (false, nothing or an
+// empty list) when the statement fails; db.lastError() then tells why. A "subtree" of url is
+// every row whose URL starts with url, taken literally; URLs compare without regard to ASCII case.
 namespace catalogue {
 
-// Adds the column Ranking to a catalogue that lacks it. Always false, silent.
+// ---- T_Folders
+
+// The folder whose TargetURL is url.
+std::optional<FolderRow> FindFolder(Db& db, const QString& url);
+// Edits the folder with row's TargetURL, or adds it when there is none.
+bool SaveFolder(Db& db, const FolderRow& row);
+// UpdateFlg = False on every folder.
+bool ClearFolderMarks(Db& db);
+// UpdateFlg = False on the folders of the subtree of url.
+bool ClearFolderMarksBelow(Db& db, const QString& url);
+// Folders strictly below key (TargetURL starts with key, is longer and ends in "/") with
+// URLClass <= maxClass, in TargetURL order, so every folder comes before those below it.
+QList<FolderRow> FolderBranch(Db& db, const QString& key, int maxClass);
+// The Description of the folder url; nothing when there is no such folder.
+std::optional<QString> FolderDescription(Db& db, const QString& url);
+// The first-level categories (URLClass = 1), in the order they were added.
+QList<FolderRow> TopFolders(Db& db);
+// Number of folders in the subtree of url (the folder itself included).
+std::optional<int> CountFoldersBelow(Db& db, const QString& url);
+// The UpdateDate of folder url (an invalid QDateTime when it is Null); nothing without a row.
+std::optional<QDateTime> FolderUpdateDate(Db& db, const QString& url);
+// Deletes the folders of the subtree of url.
+bool DeleteFoldersBelow(Db& db, const QString& url);
+
+// ---- T_Softwares
+
+// The entry (base, target).
+std::optional<EntryRow> FindEntry(Db& db, const QString& base, const QString& target);
+// Edits the entry with row's (BaseURL, TargetURL), writing every column, or adds it when there
+// is none. Read it with FindEntry first to keep the columns you do not change.
+bool SaveEntry(Db& db, const EntryRow& row);
+// The entries whose BaseURL is url, in the order they were added.
+QList<EntryRow> FolderEntries(Db& db, const QString& url);
+// The entries marked as favourites.
+QList<EntryRow> FavoriteEntries(Db& db);
+// At most top entries of the last search result (none for top <= 0).
+QList<EntryRow> SearchEntries(Db& db, int top);
+// Deletes the entries of folder url that are neither favourites nor search results.
+bool DeleteFolderEntries(Db& db, const QString& url);
+// Deletes the entries whose BaseURL lies in the subtree of url, except favourites and search
+// results.
+bool DeleteEntriesBelow(Db& db, const QString& url);
+bool MarkFavorite(Db& db, const QString& base, const QString& target);
+bool UnmarkFavorite(Db& db, const QString& base, const QString& target);
+// Search = False wherever it is True.
+bool ClearSearch(Db& db);
+// Search = True on the entries that meet the condition (all entries for an empty one).
+bool MarkSearch(Db& db, const SqlCondition& condition);
+std::optional<int> CountSearch(Db& db);
+std::optional<int> CountFavorites(Db& db);
+// Number of entries whose BaseURL lies in the subtree of url.
+std::optional<int> CountEntriesBelow(Db& db, const QString& url);
+
+// ---- Schema
+
+// Adds the column Ranking to a catalogue that lacks it. Always false, silent; does nothing
+// when the catalogue file (config::settings().dbname) is missing.
 bool UpgradeSchema();
 
 } // namespace catalogue

@@ -1,0 +1,175 @@
+#include "catalogue/Db.h"
+
+#include "config/Settings.h"
+#include "util/FileUtil.h"
+#include "util/Trace.h"
+
+#include <QFileInfo>
+#include <QUrl>
+#include <atomic>
+
+namespace catalogue {
+
+namespace {
+
+constexpr int kAttempts = 3;
+
+QString nextConnectionName()
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("pelimond-catalogue-") + QString::number(++counter);
+}
+
+// The file as an SQLite URI whose mode forbids creating it, so a catalogue deleted between
+// the existence test and the open is not silently recreated empty.
+QString fileUri(const QString& path, bool create)
+{
+    const QString uri =
+        QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    return uri + (create ? QStringLiteral("?mode=rwc") : QStringLiteral("?mode=rw"));
+}
+
+} // namespace
+
+Db::~Db()
+{
+    close();
+}
+
+bool Db::open(const QString& path, bool create)
+{
+    close();
+    m_name = nextConnectionName();
+    m_path = path;
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    m_db.setDatabaseName(fileUri(path, create));
+    QSqlError error;
+    if (!m_db.open()) {
+        error = m_db.lastError();
+    } else {
+        // SQLite reads the file lazily; touching the schema makes a file that is not a
+        // catalogue fail here rather than in the first statement.
+        QSqlQuery probe(m_db);
+        if (probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+            return true;
+        error = probe.lastError();
+    }
+    close();
+    return fail(error);
+}
+
+void Db::close()
+{
+    m_statements.clear();
+    if (m_name.isEmpty())
+        return;
+    if (m_db.isOpen())
+        m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_name);
+    m_name.clear();
+}
+
+bool Db::fail(const QSqlError& error)
+{
+    m_error = error;
+    return false;
+}
+
+QSqlQuery* Db::notOpen()
+{
+    m_error =
+        QSqlError(QString(), QStringLiteral("catalogue not open"), QSqlError::ConnectionError);
+    return nullptr;
+}
+
+QSqlQuery* Db::prepared(const QString& sql)
+{
+    if (!isOpen())
+        return notOpen();
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end())
+        return &it->second;
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        fail(query.lastError());
+        return nullptr;
+    }
+    return &m_statements.emplace(sql, std::move(query)).first->second;
+}
+
+bool Db::run(QSqlQuery* query, const QVariantList& values)
+{
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query->bindValue(int(i), values[i]);
+    if (query->exec())
+        return true;
+    m_error = query->lastError();
+    query->finish();
+    return false;
+}
+
+bool Db::execute(const QString& sql, const QVariantList& values, int* affected)
+{
+    QSqlQuery* query = prepared(sql);
+    if (!query || !run(query, values))
+        return false;
+    if (affected)
+        *affected = query->numRowsAffected();
+    query->finish();
+    return true;
+}
+
+QSqlQuery* Db::select(const QString& sql, const QVariantList& values)
+{
+    if (!isOpen())
+        return notOpen(); // quietly: the failed open was reported already
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        QSqlQuery* query = prepared(sql);
+        if (query && run(query, values))
+            return query;
+    }
+    util::TraceIfDebug(m_error.text());
+    return nullptr;
+}
+
+bool Db::beginTransaction()
+{
+    return m_db.transaction() || fail(m_db.lastError());
+}
+
+bool Db::commit()
+{
+    return m_db.commit() || fail(m_db.lastError());
+}
+
+bool Db::rollback()
+{
+    return m_db.rollback() || fail(m_db.lastError());
+}
+
+bool OpenDb(Db& db, const QString& path)
+{
+    if (!util::FileExists(path))
+        return false;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (db.open(path))
+            return true;
+    }
+    util::TraceIfDebug(db.lastError().text());
+    return false;
+}
+
+bool OpenCatalogue(Db& db)
+{
+    return OpenDb(db, config::settings().dbname);
+}
+
+QSqlQuery* OpenRs(Db& db, const QString& sql, const QVariantList& values)
+{
+    return db.select(sql, values);
+}
+
+} // namespace catalogue

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+#include <map>
+
+namespace catalogue {
+
+// One open catalogue file. Each operation opens one, does its work and lets it go: the
+// destructor closes the file and releases the connection. A Db belongs to the thread that
+// opened it.
+class Db
+{
+public:
+    Db() = default;
+    ~Db();
+    Db(const Db&) = delete;
+    Db& operator=(const Db&) = delete;
+
+    // One attempt to open the file at path. Without create a missing file is never made.
+    bool open(const QString& path, bool create = false);
+    void close();
+    bool isOpen() const { return m_db.isOpen(); }
+    QString path() const { return m_path; }
+    // The error of the last statement that failed (text and native code for trace lines).
+    QSqlError lastError() const { return m_error; }
+
+    // Runs a write statement once with the values bound in order; affected gets the row count.
+    bool execute(const QString& sql, const QVariantList& values = {}, int* affected = nullptr);
+    // Runs a read statement with up to three attempts; the last failure is traced when Debug
+    // is 1. The caller reads the rows and calls finish() on the result.
+    QSqlQuery* select(const QString& sql, const QVariantList& values = {});
+
+    bool beginTransaction();
+    bool commit();
+    bool rollback();
+
+private:
+    // The statement prepared once per open file and reused, so a page of writes prepares each
+    // statement only once.
+    QSqlQuery* prepared(const QString& sql);
+    bool run(QSqlQuery* query, const QVariantList& values);
+    bool fail(const QSqlError& error);
+    QSqlQuery* notOpen();
+
+    QString m_name;
+    QString m_path;
+    QSqlDatabase m_db;
+    QSqlError m_error;
+    std::map<QString, QSqlQuery> m_statements;
+};
+
+// Opens an existing catalogue file: false at once, silently, when the file is missing; up to
+// three attempts otherwise, the last error traced when Debug is 1.
+bool OpenDb(Db& db, const QString& path);
+// OpenDb on the catalogue named by the settings (dbname).
+bool OpenCatalogue(Db& db);
+// Opens a read statement on db: db.select, up to three attempts, the last failure traced when
+// Debug is 1. Read the rows, then call finish() on the result.
+QSqlQuery* OpenRs(Db& db, const QString& sql, const QVariantList& values = {});
+
+} // namespace catalogue

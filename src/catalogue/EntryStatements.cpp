@@ -1,0 +1,273 @@
+#include "catalogue/Catalogue.h"
+#include "catalogue/Schema.h"
+#include "catalogue/StatementHelpers.h"
+
+#include <QHash>
+#include <QSqlRecord>
+#include <array>
+
+namespace catalogue {
+
+namespace {
+
+// Column positions of one result, looked up by name because a catalogue from before the
+// upgrade has no Ranking.
+enum Col {
+    BaseURL,
+    TargetURL,
+    SoftName,
+    Version,
+    FileSize,
+    FileSize2,
+    FileType,
+    NewFlag,
+    PickUpURL,
+    NewsURL,
+    Description,
+    RegiMoney,
+    OpenDate,
+    RegistDate,
+    DetailRead,
+    FTPURL,
+    DescriptionDetail,
+    PaymentURL,
+    PaymentInfo,
+    Author,
+    AuthorURL,
+    Category,
+    OSType,
+    Favorites,
+    Search,
+    Ranking,
+    ColCount
+};
+
+QStringList allColumns()
+{
+    return EntryColumns() << QStringLiteral("Ranking");
+}
+
+class EntryReader
+{
+public:
+    explicit EntryReader(const QSqlRecord& record)
+    {
+        static const QHash<QString, int> columnOf = [] {
+            QHash<QString, int> map;
+            const QStringList names = allColumns();
+            for (int i = 0; i < ColCount; ++i)
+                map.insert(names[i].toLower(), i);
+            return map;
+        }();
+        m_index.fill(-1);
+        for (int f = 0; f < record.count(); ++f) {
+            const int c = columnOf.value(record.fieldName(f).toLower(), -1);
+            if (c >= 0)
+                m_index[c] = f;
+        }
+    }
+
+    EntryRow read(const QSqlQuery& q) const
+    {
+        EntryRow r;
+        r.BaseURL = text(q, BaseURL);
+        r.TargetURL = text(q, TargetURL);
+        r.SoftName = text(q, SoftName);
+        r.Version = text(q, Version);
+        r.FileSize = number(q, FileSize);
+        r.FileSize2 = number(q, FileSize2);
+        r.FileType = int(number(q, FileType).value_or(99));
+        r.NewFlag = int(number(q, NewFlag).value_or(0));
+        r.PickUpURL = text(q, PickUpURL);
+        r.NewsURL = text(q, NewsURL);
+        r.Description = text(q, Description);
+        r.RegiMoney = number(q, RegiMoney).value_or(0);
+        r.OpenDate = date(q, OpenDate);
+        r.RegistDate = date(q, RegistDate);
+        r.DetailRead = number(q, DetailRead).value_or(0) != 0;
+        readDetails(q, r);
+        r.Favorites = number(q, Favorites).value_or(0) != 0;
+        r.Search = number(q, Search).value_or(0) != 0;
+        if (const auto ranking = number(q, Ranking))
+            r.Ranking = int(*ranking);
+        return r;
+    }
+
+private:
+    void readDetails(const QSqlQuery& q, EntryRow& r) const
+    {
+        r.FTPURL = text(q, FTPURL);
+        r.DescriptionDetail = text(q, DescriptionDetail);
+        r.PaymentURL = text(q, PaymentURL);
+        r.PaymentInfo = text(q, PaymentInfo);
+        r.Author = text(q, Author);
+        r.AuthorURL = text(q, AuthorURL);
+        r.Category = text(q, Category);
+        r.OSType = text(q, OSType);
+    }
+    QVariant value(const QSqlQuery& q, Col c) const
+    {
+        return m_index[c] < 0 ? QVariant() : q.value(m_index[c]);
+    }
+    QString text(const QSqlQuery& q, Col c) const { return value(q, c).toString(); }
+    std::optional<qint64> number(const QSqlQuery& q, Col c) const
+    {
+        const QVariant v = value(q, c);
+        return v.isNull() ? std::nullopt : std::optional<qint64>(v.toLongLong());
+    }
+    std::optional<QDateTime> date(const QSqlQuery& q, Col c) const
+    {
+        const QDateTime when = FromDbDate(value(q, c));
+        return when.isValid() ? std::optional<QDateTime>(when) : std::nullopt;
+    }
+
+    std::array<int, ColCount> m_index{};
+};
+
+QList<EntryRow> readEntries(Db& db, const QString& where, const QVariantList& values)
+{
+    QList<EntryRow> rows;
+    std::optional<EntryReader> reader;
+    detail::ForEachRow(db, QStringLiteral("SELECT * FROM T_Softwares ") + where, values,
+                       [&](const QSqlQuery& q) {
+                           if (!reader)
+                               reader.emplace(q.record());
+                           rows.append(reader->read(q));
+                       });
+    return rows;
+}
+
+QVariantList entryValues(const EntryRow& r)
+{
+    using detail::Text;
+    return {Text(r.BaseURL),
+            Text(r.TargetURL),
+            Text(r.SoftName),
+            Text(r.Version),
+            SizeOrNull(r.FileSize),
+            SizeOrNull(r.FileSize2),
+            r.FileType,
+            r.NewFlag,
+            Text(r.PickUpURL),
+            Text(r.NewsURL),
+            Text(r.Description),
+            r.RegiMoney,
+            DateOrNull(r.OpenDate),
+            DateOrNull(r.RegistDate),
+            int(r.DetailRead),
+            Text(r.FTPURL),
+            Text(r.DescriptionDetail),
+            Text(r.PaymentURL),
+            Text(r.PaymentInfo),
+            Text(r.Author),
+            Text(r.AuthorURL),
+            Text(r.Category),
+            Text(r.OSType),
+            int(r.Favorites),
+            int(r.Search),
+            r.Ranking ? QVariant(*r.Ranking) : QVariant()};
+}
+
+bool setFavorite(Db& db, const QString& base, const QString& target, bool on)
+{
+    return db.execute(
+        QStringLiteral("UPDATE T_Softwares SET Favorites = ? WHERE BaseURL = ? AND TargetURL = ?"),
+        {int(on), base, target});
+}
+
+const QString kKeptMarks = QStringLiteral(" AND Favorites = 0 AND Search = 0");
+
+} // namespace
+
+std::optional<EntryRow> FindEntry(Db& db, const QString& base, const QString& target)
+{
+    // Most finds of a list page miss (the folder was emptied first), and a one-column probe
+    // costs far less than a whole row, so the row is read only when it is there.
+    std::optional<qint64> rowid;
+    detail::ForEachRow(
+        db, QStringLiteral("SELECT rowid FROM T_Softwares WHERE BaseURL = ? AND TargetURL = ?"),
+        {base, target}, [&rowid](const QSqlQuery& q) { rowid = q.value(0).toLongLong(); });
+    if (!rowid)
+        return std::nullopt;
+    const QList<EntryRow> rows = readEntries(db, QStringLiteral("WHERE rowid = ?"), {*rowid});
+    return rows.isEmpty() ? std::nullopt : std::optional<EntryRow>(rows.first());
+}
+
+bool SaveEntry(Db& db, const EntryRow& row)
+{
+    static const QString sql = detail::UpsertSql(QStringLiteral("T_Softwares"), allColumns(),
+                                                 QStringLiteral("BaseURL, TargetURL"));
+    return db.execute(sql, entryValues(row));
+}
+
+QList<EntryRow> FolderEntries(Db& db, const QString& url)
+{
+    return readEntries(db, QStringLiteral("WHERE BaseURL = ? ORDER BY rowid"), {url});
+}
+
+QList<EntryRow> FavoriteEntries(Db& db)
+{
+    return readEntries(db, QStringLiteral("WHERE Favorites <> 0 ORDER BY rowid"), {});
+}
+
+QList<EntryRow> SearchEntries(Db& db, int top)
+{
+    if (top <= 0)
+        return {};
+    return readEntries(db, QStringLiteral("WHERE Search <> 0 ORDER BY rowid LIMIT ?"), {top});
+}
+
+bool DeleteFolderEntries(Db& db, const QString& url)
+{
+    return db.execute(QStringLiteral("DELETE FROM T_Softwares WHERE BaseURL = ?") + kKeptMarks,
+                      {url});
+}
+
+bool DeleteEntriesBelow(Db& db, const QString& url)
+{
+    const SqlCondition below = PrefixCondition(QStringLiteral("BaseURL"), url);
+    return db.execute(QStringLiteral("DELETE FROM T_Softwares WHERE ") + below.sql + kKeptMarks,
+                      below.values);
+}
+
+bool MarkFavorite(Db& db, const QString& base, const QString& target)
+{
+    return setFavorite(db, base, target, true);
+}
+
+bool UnmarkFavorite(Db& db, const QString& base, const QString& target)
+{
+    return setFavorite(db, base, target, false);
+}
+
+bool ClearSearch(Db& db)
+{
+    return db.execute(QStringLiteral("UPDATE T_Softwares SET Search = 0 WHERE Search <> 0"));
+}
+
+bool MarkSearch(Db& db, const SqlCondition& condition)
+{
+    const QString where = condition.sql.isEmpty() ? QStringLiteral("1 = 1") : condition.sql;
+    return db.execute(QStringLiteral("UPDATE T_Softwares SET Search = 1 WHERE ") + where,
+                      condition.values);
+}
+
+std::optional<int> CountSearch(Db& db)
+{
+    return detail::Count(db, QStringLiteral("SELECT COUNT(*) FROM T_Softwares WHERE Search <> 0"));
+}
+
+std::optional<int> CountFavorites(Db& db)
+{
+    return detail::Count(db,
+                         QStringLiteral("SELECT COUNT(*) FROM T_Softwares WHERE Favorites <> 0"));
+}
+
+std::optional<int> CountEntriesBelow(Db& db, const QString& url)
+{
+    const SqlCondition below = PrefixCondition(QStringLiteral("BaseURL"), url);
+    return detail::Count(db, QStringLiteral("SELECT COUNT(*) FROM T_Softwares WHERE ") + below.sql,
+                         below.values);
+}
+
+} // namespace catalogue

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "catalogue/Db.h"
+
+#include <QString>
+
+namespace catalogue {
+
+// The catalogue opened for the writes of one list page: one transaction, the find and save
+// statements prepared once and reused for every entry of the page. Rolled back unless
+// committed.
+class PageTransaction
+{
+public:
+    // Opens the catalogue at path (OpenDb) and begins the transaction.
+    explicit PageTransaction(const QString& path);
+    ~PageTransaction();
+    PageTransaction(const PageTransaction&) = delete;
+    PageTransaction& operator=(const PageTransaction&) = delete;
+
+    // False when the catalogue could not be opened or the transaction not begun.
+    bool isOpen() const { return m_open; }
+    // The open catalogue for FindEntry / SaveEntry and the other statements.
+    Db& db() { return m_db; }
+    // Commits the page and closes the catalogue; false (rolled back) when the commit fails.
+    bool commit();
+    // Discards the page's writes and closes the catalogue.
+    void rollback();
+
+private:
+    Db m_db;
+    bool m_open = false;
+};
+
+} // namespace catalogue
