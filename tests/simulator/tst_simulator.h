@@ -1,0 +1,50 @@
+#pragma once
+
+#include "support/TestFolder.h"
+
+#include <QObject>
+#include <memory>
+
+// The simulated Talvex site: the generator, its pages, the server and the executable.
+class TestSimulator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    // Generator and pages (SiteTests.cpp)
+    void sameSeedSameBytes();
+    void packageCountGrowsWithScale_data();
+    void packageCountGrowsWithScale();
+    void everyPageIsCp932();
+    void pageFeaturesPresent_data();
+    void pageFeaturesPresent();
+    void listPagesFollowTheMarkers_data();
+    void listPagesFollowTheMarkers();
+    void categoryLinksAreTheChildren();
+    void detailAndDownloadPagesMatchTheModel();
+    void unknownPathsAreNotFound_data();
+    void unknownPathsAreNotFound();
+
+    // Server (ServerTests.cpp)
+    void originFormKeepsTheConnection();
+    void http10ClosesUnlessKeptAlive();
+    void absoluteFormThroughAProxy();
+    void archiveSizeMatchesDownloadPage();
+    void requestLogRecordsEveryRequest();
+    void faultIsObservable_data();
+    void faultIsObservable();
+    void faultRuleParsing_data();
+    void faultRuleParsing();
+
+    // The executable (ServerTests.cpp)
+    void processServesUntilTerminated();
+    void dumpWritesEveryPage();
+    void badArgumentsAreRefused_data();
+    void badArgumentsAreRefused();
+
+private:
+    // A program folder with the first-run settings, for the software-type table.
+    std::unique_ptr<TestFolder> m_folder;
+};

@@ -1,0 +1,13 @@
+#include "talvex-sim/Rng.h"
+
+namespace talvexsim {
+
+quint64 Rng::next()
+{
+    quint64 z = (m_state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+} // namespace talvexsim

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace talvexsim {
+
+class Site;
+
+// One answer of the site: status, content type and body (pages in CP932).
+struct Resource
+{
+    int status = 404;
+    QByteArray contentType;
+    QByteArray body;
+};
+
+// The site's address space: which host and path give which page. Pages are written on
+// request from the model, so no request costs work in proportion to the site's size.
+//
+// Web host www.talvex.example:
+//   /                                   top page
+//   /info/sitemap.html                  site map
+//   /download/  /tpack/whats/  /games/lib/win/game/      the areas' start pages
+//   /<folder path>                      a folder's page (the same as its index.html)
+//   /<folder path>index.html, by_date.html, by_name.html, index_002.html, by_date_012.html …
+//   /soft/<folder below tpack/filearea/>se000123.html       detail page (library)
+//   /soft/dl/<…>se000123.html                               download page
+//   /games/soft/<genre path>se000123.html, /games/soft/dl/<…>   the same for games
+//   /pickup/pu000123.html, /softnews/sn000123.html          the review and news articles
+//   /person/p00012/                     an author's page
+// Download host dl.talvex.example: /pub/<platform or "games">/tv000123.<ext>   archives
+// Member host member.talvex.example: /servlet/System.FileDownload/append/html/0/<entry>/ and
+//   /servlet/Service.MailTo.Top?…
+// Payment host shop.talvex.example: /swreg/step1.reserve?srno=…&SITE=T
+class SitePages
+{
+public:
+    explicit SitePages(std::shared_ptr<const Site> site);
+
+    const Site& site() const { return *m_site; }
+    const std::shared_ptr<const Site>& sharedSite() const { return m_site; }
+
+    // The answer to a GET of pathAndQuery (beginning with "/") on host (lower case, no port).
+    Resource get(const QString& host, const QString& pathAndQuery) const;
+
+    // Every page of the web host once (a folder's bare address is left out: it is the same
+    // page as its index.html), and with withArchives every archive of the download host.
+    void forEachPage(const std::function<void(const QString& host, const QString& path)>& visit,
+                     bool withArchives = false) const;
+
+    static QString webHost();
+
+private:
+    QString webPage(const QString& path) const;
+    QString folderPage(const QString& path) const;
+    QString packagePage(const QString& path) const;
+    QByteArray archive(const QString& path) const;
+    QString memberPage(const QString& path) const;
+
+    std::shared_ptr<const Site> m_site;
+};
+
+} // namespace talvexsim
