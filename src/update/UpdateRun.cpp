@@ -1,26 +1,243 @@
 #include "update/UpdateRun.h"
 
-// Placeholder bodies until the update run lands; callers already compile against the API.
+#include "catalogue/Catalogue.h"
+#include "config/Categories.h"
+#include "config/Settings.h"
+#include "site/Fetcher.h"
+#include "update/CategoryAnalysis.h"
+#include "update/PageCache.h"
+#include "update/RunState.h"
+#include "update/SiteWriters.h"
+#include "util/Messages.h"
+#include "util/Trace.h"
+
+#include <QNetworkInformation>
+#include <QStringList>
+#include <exception>
+
 namespace update {
 
-bool UpdateFolder(RunObserver*, const QString&, bool, bool)
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// One walk: who hears about it, and the folder whose old list is replaced once its first page
+// has arrived (UpdateFolder's folder; empty for the update window's runs).
+struct Walk
 {
+    RunObserver* observer = nullptr;
+    QString purgeUrl;
+};
+
+void showStatus(const Walk& walk, const QString& text)
+{
+    if (walk.observer)
+        walk.observer->statusText(text);
+}
+
+// True when the network may be used. A named proxy is trusted as it stands (it may well be on
+// this machine); otherwise the system is asked only when it can tell, and never about the
+// site's own name.
+bool networkUsable()
+{
+    const config::Settings& s = config::settings();
+    if (s.Proxy == 2)
+        return !s.ProxyName.trimmed().isEmpty();
+    static const bool loaded = QNetworkInformation::loadDefaultBackend();
+    const QNetworkInformation* info = loaded ? QNetworkInformation::instance() : nullptr;
+    return !info || info->reachability() != QNetworkInformation::Reachability::Disconnected;
+}
+
+// Fetches one page into its cache file. False, after telling the user, when the site does not
+// answer; a page without a cache file of its own is a failed page too, but a silent one (the
+// refusal is traced).
+bool fetchPage(const Walk& walk, const QString& pageUrl, const QString& cacheFile)
+{
+    if (cacheFile.isEmpty()) {
+        showStatus(walk, QString());
+        return false;
+    }
+    if (site::iNetGetFile(pageUrl, cacheFile))
+        return true;
+    ShowFetchFailure();
     return false;
 }
 
-bool AnalyzeStart(RunObserver*, const QString&, bool)
+// Reads the folder's list pages one after another; page 1 also gives the sub-categories. False
+// when the folder stopped early (no connection, cancel, a failed fetch), so its sub-categories
+// are not walked.
+bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children)
 {
-    return false;
+    RunState& state = runState();
+    const int listOrder = config::settings().ReadSortType;
+    int page = 1;
+    while (page != -1) {
+        if (!CheckConnection())
+            return false;
+        if (walk.observer)
+            walk.observer->folderStarted(folderUrl);
+        const QString cacheFile = CacheFileName(folderUrl, listOrder, page);
+        if (state.Cancel)
+            return false;
+        const QString pageUrl = ListPageUrl(folderUrl, listOrder, page);
+        showStatus(walk, pageUrl + QStringLiteral(" を開いています..."));
+        if (!fetchPage(walk, pageUrl, cacheFile))
+            return false;
+        if (state.Cancel)
+            return false;
+        showStatus(walk, pageUrl + QStringLiteral(" のデータを解析中です..."));
+        // The old list is dropped only now that the site has answered.
+        const bool purge = page == 1 && !walk.purgeUrl.isEmpty() && walk.purgeUrl == folderUrl;
+        if (purge)
+            walk.purgeUrl.clear();
+        if (page == 1)
+            AnalyzeHTML(walk.observer, folderUrl, children);
+        if (config::IsCategoryFetched(folderUrl)) {
+            AnalyzeSoftList(walk.observer, folderUrl, &page, purge);
+            showStatus(walk, QString());
+        } else {
+            if (purge)
+                PurgeFolderEntries(folderUrl);
+            page = -1;
+        }
+    }
+    return true;
+}
+
+// The depth of a folder below its area's root; 0 for the area's start page.
+int levelOf(const QString& folderUrl)
+{
+    return qMax(0, FolderClass(folderUrl, runState().CurrentArea));
+}
+
+// One folder and, with walkChildren, its sub-categories depth first. Only a failure of a whole
+// walk below gives false; a folder that stopped early (reported to the user) does not.
+bool walkFolder(Walk& walk, const QString& folderUrl, bool walkChildren, int level)
+{
+    QStringList children;
+    if (!readFolderPages(walk, folderUrl, &children) || !walkChildren)
+        return true;
+    if (!children.isEmpty() && level >= kMaxFolderDepth) {
+        util::TraceIfDebug(QStringLiteral("AnalyzeStart 階層制限(") + folderUrl + u')');
+        return true;
+    }
+    for (const QString& child : std::as_const(children)) {
+        if (!walkFolder(walk, child, true, level + 1))
+            return false;
+        if (runState().Cancel)
+            break;
+    }
+    return true;
+}
+
+bool analyzeStart(Walk& walk, const QString& folderUrl, bool walkChildren)
+{
+    try {
+        return walkFolder(walk, folderUrl, walkChildren, levelOf(folderUrl));
+    } catch (const std::exception& e) {
+        util::TraceIfDebug(QStringLiteral("AnalyzeStart エラー(") +
+                           QString::fromLocal8Bit(e.what()) + u')');
+        return false;
+    }
+}
+
+// Clears UpdateInProgress however the run ends.
+class InProgress
+{
+public:
+    InProgress() { runState().UpdateInProgress = true; }
+    ~InProgress() { runState().UpdateInProgress = false; }
+    InProgress(const InProgress&) = delete;
+    InProgress& operator=(const InProgress&) = delete;
+};
+
+void clearVisitedMarks(const QString& targetUrl)
+{
+    catalogue::Db db;
+    if (!catalogue::OpenCatalogue(db))
+        return;
+    const int area = runState().CurrentArea;
+    const bool wholeArea =
+        area >= 0 && area < int(config::AreaUrls.size()) && targetUrl == config::AreaUrls[area];
+    const bool cleared = wholeArea ? catalogue::ClearFolderMarks(db)
+                                   : catalogue::ClearFolderMarksBelow(db, targetUrl);
+    if (!cleared)
+        util::TraceIfDebug(QStringLiteral("frmLibUpdate エラー(") + db.lastError().text() + u')');
+}
+
+} // namespace
+
+bool UpdateFolder(RunObserver* observer, const QString& folderUrl, bool force, bool walkChildren)
+{
+    // The first page as the run would fetch it: a deep folder in the by-date or by-name order
+    // is never cached as "index.html".
+    if (!force && IsCacheCurrent(CacheFileName(folderUrl, config::settings().ReadSortType, 1)))
+        return false;
+    {
+        catalogue::Db db;
+        if (!catalogue::OpenCatalogue(db))
+            return false;
+    }
+    runState().Cancel = false;
+    Walk walk{observer, folderUrl};
+    analyzeStart(walk, folderUrl, walkChildren);
+    return true;
+}
+
+bool AnalyzeStart(RunObserver* observer, const QString& folderUrl, bool walkChildren)
+{
+    Walk walk{observer, QString()};
+    return analyzeStart(walk, folderUrl, walkChildren);
 }
 
 bool CheckConnection()
 {
-    return true;
+    if (networkUsable())
+        return true;
+    msg::Show(QStringLiteral("インターネットへの接続に失敗しました。") + kCrLf +
+                  QStringLiteral("インターネット接続の設定が正しいかを確認してください。") + kCrLf +
+                  QStringLiteral("ネットに接続しないで使用する場合はオフラインモードに変更してくだ"
+                                 "さい。"),
+              QStringLiteral("接続失敗"), msg::Icon::Stop);
+    return false;
 }
 
-bool RunUpdateWindow(RunObserver*, const QString&)
+bool RunUpdateWindow(RunObserver* observer, const QString& targetUrl)
 {
-    return false;
+    RunState& state = runState();
+    state.UpdateTargetUrl = targetUrl;
+    clearVisitedMarks(targetUrl);
+    state.Cancel = false;
+    state.FoundFolders = 0;
+    bool result = false;
+    {
+        const InProgress running;
+        result = AnalyzeStart(observer, targetUrl, true);
+    }
+    if (!result)
+        msg::Show(QStringLiteral("サーバの応答がタイムアウトしました。") + kCrLf +
+                      QStringLiteral("カテゴリデータの更新に失敗しました。"),
+                  QStringLiteral("サーバタイムアウト"), msg::Icon::Stop);
+    state.FoundFolders = 0;
+    return result;
+}
+
+void ShowFetchFailure()
+{
+    msg::Show(QStringLiteral("データの取得に失敗しました。") + kCrLf +
+                  QStringLiteral("インターネットに正しく接続されているか、") + kCrLf +
+                  QStringLiteral("IEが「オフライン作業」になっていないかを確認してください。"),
+              QStringLiteral("接続失敗"), msg::Icon::Stop);
+}
+
+QString FoundFoldersText(int total)
+{
+    return QString::number(total) + QStringLiteral("件のライブラリが見つかりました。");
+}
+
+QString AnalysedText(int percent)
+{
+    return QString::number(percent) + QStringLiteral("% 解析済み");
 }
 
 } // namespace update

@@ -1,0 +1,221 @@
+#include "update/SiteWriters.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/PageTransaction.h"
+#include "config/Settings.h"
+#include "update/CategoryAnalysis.h"
+#include "update/PageCache.h"
+#include "update/RunState.h"
+#include "update/UpdateRun.h"
+#include "util/FileUtil.h"
+#include "util/Text.h"
+#include "util/Trace.h"
+
+#include <QDateTime>
+#include <QTime>
+
+namespace update {
+
+namespace {
+
+// What the analysers report, passed on to the run's observer; cancel is the run's flag.
+class RunAdapter final : public AnalysisObserver
+{
+public:
+    explicit RunAdapter(RunObserver* observer) : m_observer(observer) {}
+
+    void foundFolder(int total) override
+    {
+        if (m_observer)
+            m_observer->foundFolder(total);
+    }
+    void percentAnalysed(int percent) override
+    {
+        if (!m_observer)
+            return;
+        m_observer->progressText(AnalysedText(percent));
+        m_observer->percentAnalysed(percent);
+    }
+    bool cancelRequested() const override { return runState().Cancel; }
+
+private:
+    RunObserver* m_observer;
+};
+
+// Folder rows written as the category analysis finds them.
+class CatalogueFolderWriter final : public FolderWriter
+{
+public:
+    explicit CatalogueFolderWriter(catalogue::Db& db) : m_db(db) {}
+
+    std::optional<bool> saveFolder(const FolderRecord& folder) override
+    {
+        const std::optional<catalogue::FolderRow> old =
+            catalogue::FindFolder(m_db, folder.TargetURL);
+        const catalogue::FolderRow row{folder.TargetURL, folder.Description, folder.URLClass,
+                                       QDateTime::currentDateTime(), true};
+        if (!catalogue::SaveFolder(m_db, row)) {
+            util::TraceIfDebug(QStringLiteral("AnalyzeHTMLSub エラー(") + m_db.lastError().text() +
+                               u')');
+            return std::nullopt;
+        }
+        return old ? old->UpdateFlg : false;
+    }
+
+private:
+    catalogue::Db& m_db;
+};
+
+// The error's number when the engine gives one, else its text.
+QString errorNumber(const QSqlError& error)
+{
+    const QString code = error.nativeErrorCode();
+    return code.isEmpty() ? error.text() : code;
+}
+
+// The seconds since midnight as a single-precision number ("45296.52").
+QString secondsSinceMidnight()
+{
+    const float seconds = float(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f;
+    return QString::number(double(seconds), 'g', 7);
+}
+
+// The cached page's text; nothing when the URL has no cache file or the file cannot be read.
+std::optional<QString> readCachedPage(const QString& url, int listOrder, int page)
+{
+    const QString file = CacheFileName(url, listOrder, page);
+    QString text;
+    if (file.isEmpty() || !util::FileExists(file) || !text::ReadTextFile(file, &text))
+        return std::nullopt;
+    return text;
+}
+
+catalogue::EntryRow listRow(catalogue::EntryRow row, const QString& folderUrl,
+                            const SoftListEntry& entry, int ranking)
+{
+    row.BaseURL = folderUrl;
+    row.TargetURL = entry.TargetURL;
+    row.SoftName = entry.SoftName;
+    row.FileSize = entry.FileSize;
+    row.Version = entry.Version;
+    row.FileType = entry.FileType;
+    row.PickUpURL = entry.PickUpURL;
+    row.Description = entry.Description;
+    row.RegiMoney = entry.RegiMoney;
+    row.NewFlag = entry.NewFlag;
+    row.OpenDate =
+        entry.OpenDate ? std::optional<QDateTime>(entry.OpenDate->startOfDay()) : std::nullopt;
+    row.NewsURL = entry.NewsURL;
+    row.Ranking = ranking;
+    return row;
+}
+
+void clearProgress(RunObserver* observer)
+{
+    if (observer)
+        observer->progressText(QString());
+}
+
+} // namespace
+
+bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringList* children)
+{
+    // The page the run has just fetched: with the by-date or by-name order in effect that is
+    // not the folder's "index.html", which may be missing or stale.
+    const std::optional<QString> page =
+        readCachedPage(folderUrl, config::settings().ReadSortType, 1);
+    if (!page)
+        return false;
+    catalogue::Db db;
+    if (!catalogue::OpenCatalogue(db)) {
+        util::TraceIfDebug(QStringLiteral("AnalyzeHTML エラー(") + errorNumber(db.lastError()) +
+                           u')');
+        return false;
+    }
+    RunState& state = runState();
+    const CategoryContext context{folderUrl, state.CurrentArea, state.UpdateTargetUrl,
+                                  state.FoundFolders};
+    CatalogueFolderWriter writer(db);
+    RunAdapter adapter(observer);
+    // One commit for the page's folders rather than one per link.
+    const bool batched = db.beginTransaction();
+    const CategoryAnalysis result = update::AnalyzeHTML(*page, context, writer, &adapter);
+    if (batched && !db.commit())
+        util::TraceIfDebug(QStringLiteral("AnalyzeHTML エラー(") + errorNumber(db.lastError()) +
+                           u')');
+    state.FoundFolders = result.foundFolders;
+    if (children)
+        children->append(result.children);
+    return true;
+}
+
+bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page, bool purgeFolder)
+{
+    const config::Settings& s = config::settings();
+    const std::optional<QString> text = readCachedPage(folderUrl, s.ReadSortType, *page);
+    if (!text) {
+        *page = -1;
+        return false;
+    }
+    RunAdapter adapter(observer);
+    const SoftListPage list =
+        update::AnalyzeSoftList(*text, folderUrl, *page, s.ReadMaxPages, &adapter);
+    if (list.layout == ListLayout::None) {
+        // The folder has no list (any more): nothing to write, but the old one goes.
+        if (purgeFolder)
+            PurgeFolderEntries(folderUrl);
+        clearProgress(observer);
+        *page = -1;
+        return true;
+    }
+    catalogue::PageTransaction transaction(s.dbname);
+    if (!transaction.isOpen()) {
+        clearProgress(observer);
+        *page = -1;
+        return false;
+    }
+    util::TraceIfDebug(QStringLiteral("ソフトデータ解析開始=") + secondsSinceMidnight());
+    catalogue::Db& db = transaction.db();
+    if (purgeFolder && !catalogue::DeleteFolderEntries(db, folderUrl))
+        util::TraceIfDebug(QStringLiteral("AnalyzeSoftList エラー(") + errorNumber(db.lastError()) +
+                           u')');
+    for (const SoftListEntry& entry : list.entries)
+        AnalyzeSoftDb(db, folderUrl, entry, entry.Ranking);
+    clearProgress(observer);
+    if (!transaction.commit()) {
+        const QSqlError error = db.lastError();
+        util::TraceIfDebug(error.text() + u'=' + errorNumber(error));
+        *page = -1;
+        return false;
+    }
+    util::TraceIfDebug(QStringLiteral("ソフトデータ解析終了=") + secondsSinceMidnight());
+    *page = list.nextPage;
+    return true;
+}
+
+bool AnalyzeSoftDb(catalogue::Db& db, const QString& folderUrl, const SoftListEntry& entry,
+                   int ranking)
+{
+    const std::optional<catalogue::EntryRow> found =
+        catalogue::FindEntry(db, folderUrl, entry.TargetURL);
+    const catalogue::EntryRow row =
+        listRow(found.value_or(catalogue::EntryRow{}), folderUrl, entry, ranking);
+    if (catalogue::SaveEntry(db, row))
+        return true;
+    util::TraceIfDebug(QStringLiteral("AnalyzeSoftDb エラー(") + errorNumber(db.lastError()) +
+                       u')');
+    return false;
+}
+
+bool PurgeFolderEntries(const QString& folderUrl)
+{
+    catalogue::Db db;
+    if (!catalogue::OpenCatalogue(db))
+        return false;
+    if (catalogue::DeleteFolderEntries(db, folderUrl))
+        return true;
+    util::TraceIfDebug(QStringLiteral("UpdateFolder エラー(") + errorNumber(db.lastError()) + u')');
+    return false;
+}
+
+} // namespace update

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "update/ListAnalysis.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace catalogue {
+class Db;
+}
+
+// The analysers joined to the page cache and the catalogue: each reads a folder's cached page,
+// runs the pure analysis and writes what it found.
+namespace update {
+
+class RunObserver;
+
+// The category analysis of folderUrl's first page, as the run fetched it (the list order in
+// effect). Writes the folder rows, appends the folders to walk to children and keeps the run's
+// found-folder counter. False when the page is not in the cache or the catalogue cannot be
+// opened; a cancel stops reading the page and still gives true.
+bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringList* children);
+
+// The list analysis of page *page of folderUrl: the page's entries are written in one
+// transaction and *page becomes the next page to read, or -1. With purgeFolder the folder's
+// entries that are neither favourites nor search results are deleted first, inside the same
+// transaction, so the old list goes only when the new one is written. False (and -1) when the
+// page is not in the cache, the catalogue cannot be opened or the page could not be committed.
+bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page,
+                     bool purgeFolder = false);
+
+// Writes one list entry of folderUrl with its ranking: an existing row keeps its marks and
+// detail columns. False (traced) when the row could not be written.
+bool AnalyzeSoftDb(catalogue::Db& db, const QString& folderUrl, const SoftListEntry& entry,
+                   int ranking);
+
+// Deletes the folder's entries that are neither favourites nor search results. False when the
+// catalogue cannot be opened or the statement fails.
+bool PurgeFolderEntries(const QString& folderUrl);
+
+} // namespace update

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "support/TestFolder.h"
+#include "util/Messages.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+namespace talvexsim {
+class Site;
+class SimServerThread;
+} // namespace talvexsim
+
+// The update run, the catalogue writers and the detail analysis against the simulated site
+// (and, for hand-made site shapes, the loopback test server), with a real catalogue file.
+class TstUpdateRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    // Runs (RunTests.cpp)
+    void openingAFolderFillsTheCatalogue_data();
+    void openingAFolderFillsTheCatalogue();
+    void currentCacheMakesNoRun_data();
+    void currentCacheMakesNoRun();
+    void refreshReplacesTheListOnlyOnceTheSiteAnswers_data();
+    void refreshReplacesTheListOnlyOnceTheSiteAnswers();
+    void cancelKeepsAnalysedPagesAndUnreachedMarks();
+    void wholeAreaRunVisitsEachPageOnce();
+    void walkStopsAtTheDepthBound();
+    void refusedAddressIsNeverFetched();
+    void checkConnection_data();
+    void checkConnection();
+
+    // Details (DetailTests.cpp)
+    void detailPagesAreReadAndWritten_data();
+    void detailPagesAreReadAndWritten();
+    void detailFetchRetries_data();
+    void detailFetchRetries();
+    void currentDetailIsNotReread();
+
+    // The update window (WindowTests.cpp)
+    void windowShowsTheRunAndClosesItself();
+    void windowCancel_data();
+    void windowCancel();
+
+public:
+    // The proxy setting that leads the fetcher to a loopback port.
+    static void useProxyPort(quint16 port);
+
+private:
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<msg::ScriptedSink> m_messages;
+};
+
+// The simulated site shared by every test, and its server.
+const talvexsim::Site& simSite();
+talvexsim::SimServerThread& simServer();
