@@ -1,21 +1,96 @@
 #include "mainwindow/frmMain.h"
 
+#include "catalogue/Catalogue.h"
+#include "catalogue/frmCompactdb.h"
+#include "config/Ini.h"
+#include "config/Settings.h"
+#include "mainwindow/Favorites.h"
+#include "mainwindow/FolderTree.h"
+#include "mainwindow/MainCommands.h"
+#include "mainwindow/MainSplitter.h"
+#include "mainwindow/SoftwareList.h"
+#include "mainwindow/StatusPanels.h"
+#include "mainwindow/WaitCursor.h"
+#include "mainwindow/WindowLayout.h"
+#include "resources/AnimationWidget.h"
+#include "resources/Icons.h"
+#include "update/RunState.h"
+#include "update/UpdateRun.h"
+#include "util/FileUtil.h"
+#include "util/Messages.h"
+#include "util/ProgramFolder.h"
+#include "util/Shell.h"
+#include "util/Trace.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <algorithm>
 
 namespace mainwindow {
 
 namespace {
 
-// Without a stored position the window takes a share of the screen it opens on.
-QSize defaultSize(const QScreen* screen)
+const QString kHelpFile = QStringLiteral("Pelimond.CHM");
+// The toolbar animation played while a category opens.
+constexpr int kToolbarAnimation = 104;
+// Gap between the last toolbar button and the animation.
+constexpr int kAnimationGap = 120;
+
+// Connection mode of each item of the mode submenu, and the toolbar button that shows it.
+constexpr std::array<int, 4> kModeOfItem{3, 1, 2, 0};
+constexpr std::array<QStringView, 4> kModeButtons{u"Online", u"Cache", u"CacheDate", u"OffLine"};
+
+void WriteWindowKey(const QString& key, int value, int& member)
 {
-    const QSize wanted(960, 640);
-    if (!screen)
-        return wanted;
-    const QSize available = screen->availableGeometry().size();
-    return wanted.boundedTo(available * 9 / 10);
+    member = value;
+    config::WriteIni(QStringLiteral("Window"), key, value, config::kSettingsFile);
 }
+
+// The current site area as an index into the area tables.
+std::size_t CurrentArea()
+{
+    return std::size_t(std::clamp(update::runState().CurrentArea, 0, 2));
+}
+
+// The parent folder of a folder URL: cut after the "/" before its last segment.
+QString ParentUrl(const QString& url)
+{
+    const qsizetype slash = url.size() >= 2 ? url.lastIndexOf(u'/', url.size() - 2) : -1;
+    return slash < 0 ? QString() : url.left(slash + 1);
+}
+
+// What an update run tells the main window: its lines go to status bar panel 1, and the
+// toolbar animation moves on while the work holds the event loop.
+class StatusObserver final : public update::RunObserver
+{
+public:
+    StatusObserver(frmMain* window, resources::AnimationWidget* animation)
+        : m_window(window), m_animation(animation)
+    {}
+    void statusText(const QString& text) override
+    {
+        m_window->SetStatusText(1, text);
+        tick();
+    }
+    void percentAnalysed(int) override { tick(); }
+    void folderStarted(const QString&) override { tick(); }
+
+private:
+    void tick()
+    {
+        m_animation->advance();
+        m_animation->repaint();
+    }
+    frmMain* m_window;
+    resources::AnimationWidget* m_animation;
+};
 
 } // namespace
 
@@ -23,14 +98,663 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Talvex File Navigator - Pelimond"));
-    resize(defaultSize(screen()));
+    setWindowIcon(resources::ProgramIcon());
+    m_openUrl = [](const QString& url) { util::OpenUrl(url, 5); };
+    buildWidgets();
+    markAvailableCommands();
+    connectSignals();
+
+    InitWindow();
+    m_list->SetupListColumns();
+    m_tree->AddRootNodes();
+    m_tree->LoadFolderBranch(FolderTree::LibraryRootKey());
+    m_tree->LoadFolderBranch(FolderTree::NewArrivalRootKey());
+    m_tree->SelectNode(m_tree->Node(FolderTree::FavoritesKey));
+    FillSoftwareList(FolderTree::FavoritesKey);
+    UpdateCommandStates();
+    m_tree->setFocus();
 }
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildWidgets()
+{
+    m_commands = new MainCommands(this);
+    m_animation = new resources::AnimationWidget({}, this);
+    m_animation->setObjectName(QStringLiteral("picanimate"));
+    auto* gap = new QWidget(this);
+    gap->setFixedWidth(TwipsToPixels(kAnimationGap, LogicalDpi(this)));
+    m_commands->toolbar()->addWidget(gap);
+    m_commands->toolbar()->addWidget(m_animation);
+
+    m_splitter = new MainSplitter(this);
+    m_tree = new FolderTree(m_splitter);
+    m_list = new SoftwareList(m_splitter);
+    m_tree->setMinimumWidth(1);
+    m_list->setMinimumWidth(1);
+    m_splitter->addWidget(m_tree);
+    m_splitter->addWidget(m_list);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    setCentralWidget(m_splitter);
+    setTabOrder(m_tree, m_list);
+
+    m_status = new StatusPanels(this);
+    statusBar()->addWidget(m_status, 1);
+    statusBar()->setSizeGripEnabled(true);
+}
+
+// Commands whose work lives in a part not wired into this window stay disabled.
+void frmMain::markAvailableCommands()
+{
+    MainCommands& c = *m_commands;
+    const auto off = [&c](QStringView array, std::initializer_list<int> indexes) {
+        for (int i : indexes)
+            c.setAvailable(c.item(array, i), false);
+    };
+    off(u"mnu_file_sub", {0});   // page export
+    off(u"mnu_edit_sub", {5});   // search
+    off(u"mnu_ope_sub", {1, 2}); // download, member service
+    off(u"mnu_rclick_sub", {2, 7, 99});
+    off(u"mnu_tool_sub", {1, 2}); // settings dialog; the Internet options are Windows-only
+    off(u"mnu_help_sub", {1});    // about box
+    off(u"mnu_frclick_sub", {5, 99});
+    for (QStringView key : {u"Save", u"Search", u"Property", u"Setting"})
+        c.setAvailable(c.button(key), false);
+    c.setAvailable(c.item(u"mnu_help_sub", 0),
+                   util::FileExists(programfolder::InProgramFolder(kHelpFile)));
+    setUpdateWindowRunner(nullptr);
+    setDetailAddressLookup(nullptr);
+}
+
+void frmMain::setUpdateWindowRunner(UpdateWindowRunner runner)
+{
+    m_updateWindow = std::move(runner);
+    const bool on = bool(m_updateWindow);
+    for (QAction* a :
+         {m_commands->item(u"mnu_refresh_sub", 2), m_commands->item(u"mnu_refresh_sub", 3),
+          m_commands->item(u"mnu_frclick_sub", 1), m_commands->button(u"RefreshClass")}) {
+        m_commands->setAvailable(a, on);
+        m_commands->setEnabled(a, true);
+    }
+}
+
+void frmMain::setDetailAddressLookup(DetailAddressLookup lookup)
+{
+    m_detailAddress = std::move(lookup);
+    const bool on = bool(m_detailAddress);
+    for (QStringView menu :
+         {u"mnu_rclick_suba", u"mnu_rclick_subb", u"mnu_edit_suba", u"mnu_ope_suba"}) {
+        for (int kind : {2, 3, 6}) {
+            if (QAction* a = m_commands->item(menu, kind)) {
+                m_commands->setAvailable(a, on);
+                m_commands->setEnabled(a, kind != 3);
+            }
+        }
+    }
+}
+
+void frmMain::setUrlOpener(UrlOpener opener)
+{
+    m_openUrl = std::move(opener);
+}
+
+void frmMain::connectSignals()
+{
+    connect(m_commands, &MainCommands::menuChosen, this, &frmMain::onMenuChosen);
+    connect(m_commands, &MainCommands::buttonClicked, this, &frmMain::onButtonClicked);
+    connect(m_commands->menu(u"mnu_refresh"), &QMenu::aboutToShow, this,
+            [this] { SetRefreshMenuStates(*m_commands, m_tree->SelectedKey()); });
+    connect(m_tree, &FolderTree::nodeClicked, this, &frmMain::NodeClick);
+    connect(m_tree, &FolderTree::folderMenuWanted, this, &frmMain::onFolderMenuWanted);
+    connect(m_tree, &FolderTree::favoritesDropped, this, [this] { AddFavorites(); });
+    connect(m_list, &SoftwareList::selectionEdited, this, [this] { UpdateStatus(); });
+    connect(m_list, &SoftwareList::rowActivated, this, &frmMain::DoubleClickAction);
+    connect(m_list, &SoftwareList::contextMenuWanted, this, &frmMain::onListMenuWanted);
+}
+
+// ---- window layout
+
+bool frmMain::InitWindow()
+{
+    const config::Settings& s = config::settings();
+    const double dpi = LogicalDpi(this);
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QSize screenPx = screen ? screen->geometry().size() : QSize(1024, 768);
+    const QSize screenTw(PixelsToTwips(screenPx.width(), dpi),
+                         PixelsToTwips(screenPx.height(), dpi));
+    const QRect tw = InitialGeometryTwips(s.Left, s.Top, s.Width, s.Height, screenTw);
+    setGeometry(TwipsToPixels(tw.x(), dpi), TwipsToPixels(tw.y(), dpi),
+                TwipsToPixels(tw.width(), dpi), TwipsToPixels(tw.height(), dpi));
+    if (s.LastWinState == 2)
+        setWindowState(Qt::WindowMaximized);
+    const int splitterLeft = s.SplitterLeft == kNotSaved ? kDefaultSplitterLeft : s.SplitterLeft;
+    m_splitter->SetSplitterLeft(TwipsToPixels(splitterLeft, dpi));
+    ArrangeControls();
+    ShowNetMode();
+    SetupAnimation(m_animation, kToolbarAnimation);
+    for (int panel = 1; panel <= 3; ++panel)
+        SetStatusText(panel, QString());
+    return true;
+}
+
+bool frmMain::ArrangeControls()
+{
+    const double dpi = LogicalDpi(this);
+    const PanelWidths w =
+        StatusPanelWidths(PixelsToTwips(frameGeometry().width(), dpi), PixelsToTwips(width(), dpi));
+    m_status->setWidths(TwipsToPixels(w.path, dpi), TwipsToPixels(w.progress, dpi),
+                        TwipsToPixels(w.mark, dpi));
+    return true;
+}
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    ArrangeControls();
+}
+
+bool frmMain::SaveWindowSettings()
+{
+    WaitCursor wait;
+    config::Settings& s = config::settings();
+    const double dpi = LogicalDpi(this);
+    // The normal-state geometry, also for a window closed minimised or maximised.
+    const int state = isMaximized() ? 2 : 0;
+    QRect normal = normalGeometry();
+    if (!normal.isValid())
+        normal = geometry();
+    WriteWindowKey(QStringLiteral("Top"), PixelsToTwips(normal.y(), dpi), s.Top);
+    WriteWindowKey(QStringLiteral("Left"), PixelsToTwips(normal.x(), dpi), s.Left);
+    WriteWindowKey(QStringLiteral("Width"), PixelsToTwips(normal.width(), dpi), s.Width);
+    WriteWindowKey(QStringLiteral("Height"), PixelsToTwips(normal.height(), dpi), s.Height);
+    WriteWindowKey(QStringLiteral("SplitterLeft"), PixelsToTwips(m_splitter->SplitterLeft(), dpi),
+                   s.SplitterLeft);
+    WriteWindowKey(QStringLiteral("LastWinState"), state, s.LastWinState);
+    const SoftwareListModel* model = m_list->listModel();
+    WriteWindowKey(QStringLiteral("SortKey"), model->sortColumn(), s.SortKey);
+    WriteWindowKey(QStringLiteral("SortOrder"), model->sortOrder() == Qt::DescendingOrder ? 1 : 0,
+                   s.SortOrder);
+    config::WriteIni(QStringLiteral("CACHE"), QStringLiteral("Update"), s.Update,
+                     config::kSettingsFile);
+    if (s.RecordListWidth == 1) {
+        const QList<int> widths = m_list->ColumnWidthsTwips();
+        for (int i = 0; i < widths.size(); ++i) {
+            config::WriteIni(QStringLiteral("Window"), QStringLiteral("ListView%1").arg(i + 1),
+                             widths[i], config::kSettingsFile);
+            if (i < int(s.ListViewWidths.size()))
+                s.ListViewWidths[std::size_t(i)] = widths[i];
+        }
+    }
+    config::WriteIni(QStringLiteral("Agent"), QStringLiteral("0"), config::ProgramVersionText(),
+                     config::kSettingsFile);
+    return true;
+}
+
+bool frmMain::ShowNetMode()
+{
+    for (int i = 0; i < 4; ++i)
+        m_commands->item(u"mnu_tool_suba", i)->setChecked(false);
+    const int mode = config::settings().Update;
+    for (std::size_t i = 0; i < kModeOfItem.size(); ++i) {
+        if (kModeOfItem[i] == mode) {
+            m_commands->item(u"mnu_tool_suba", int(i))->setChecked(true);
+            m_commands->button(kModeButtons[i])->setChecked(true);
+        }
+    }
+    return true;
+}
+
+void frmMain::SetNetMode(int mode)
+{
+    config::settings().Update = mode;
+    ShowNetMode();
+}
+
+bool frmMain::SetupAnimation(resources::AnimationWidget* box, int resource)
+{
+    const QString name = resources::AnimationForResource(resource);
+    box->setInterval(80);
+    if (box->animation() == name && box->frameCount() > 0)
+        return true; // already prepared: the frames are read once
+    return box->setAnimation(name);
+}
+
+void frmMain::stopAnimation()
+{
+    m_animation->stop();
+}
+
+// ---- closing
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    if (!isMinimized() && config::settings().CompactBeforeEnd == 1)
+        runCompaction();
+    stopAnimation();
+    SaveWindowSettings();
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
         emit unloaded();
+}
+
+void frmMain::runCompaction()
+{
+    frmCompactdb window(config::settings().dbname, this);
+    window.exec();
+}
+
+// ---- status bar
+
+QString frmMain::StatusText(int panel) const
+{
+    return m_status->text(panel);
+}
+
+void frmMain::SetStatusText(int panel, const QString& text)
+{
+    m_status->setText(panel, text);
+}
+
+// ---- folder tree
+
+bool frmMain::OpenCategory(bool force, bool walk, bool keepList)
+{
+    SetStatusText(2, QString());
+    SetStatusText(3, QString());
+    SetupAnimation(m_animation, kToolbarAnimation);
+    m_animation->start();
+    QTreeWidgetItem* node = m_tree->currentItem();
+    if (!node) {
+        stopAnimation();
+        return false;
+    }
+    const QString key = FolderTree::KeyOf(node);
+    if (key == FolderTree::FavoritesKey || key == FolderTree::SearchKey) {
+        FillSoftwareList(key);
+    } else {
+        WaitCursor wait;
+        update::RunState& run = update::runState();
+        for (int area = 0; area < int(config::AreaPaths.size()); ++area) {
+            if (key.contains(config::AreaPaths[std::size_t(area)])) {
+                run.CurrentArea = area;
+                break;
+            }
+        }
+        const std::size_t area = CurrentArea();
+        const bool areaRoot = key == config::SiteRoot + config::AreaPaths[area];
+        StatusObserver observer(this, m_animation);
+        if (update::UpdateFolder(&observer, areaRoot ? config::AreaUrls[area] : key, force, walk))
+            m_tree->LoadFolderBranch(key);
+        if (!keepList)
+            FillSoftwareList(key);
+    }
+    stopAnimation();
+    return true;
+}
+
+void frmMain::NodeClick(QTreeWidgetItem* node)
+{
+    OpenCategory(false, false, false);
+    ShowNetMode();
+    m_tree->setFocus();
+    SetStatusText(1, NodePath(node));
+    UpdateStatus();
+}
+
+QString frmMain::NodePath(const QTreeWidgetItem* node) const
+{
+    return m_tree->NodePath(node);
+}
+
+QString frmMain::EntryCategoryPath() const
+{
+    const QString base = m_list->EntryAt(m_list->SelectedRow()).base;
+    catalogue::Db db;
+    if (!catalogue::OpenCatalogue(db)) {
+        util::TraceIfDebug(QStringLiteral("カテゴリ名取得エラー(") +
+                           db.lastError().nativeErrorCode() + u')');
+        return {};
+    }
+    QString path;
+    for (QString url = base; !url.isEmpty(); url = ParentUrl(url)) {
+        const std::optional<QString> name = catalogue::FolderDescription(db, url);
+        if (db.lastError().type() != QSqlError::NoError) {
+            util::TraceIfDebug(QStringLiteral("カテゴリ名取得エラー(") +
+                               db.lastError().nativeErrorCode() + u')');
+            return {};
+        }
+        if (!name)
+            break;
+        path = url == base ? *name : *name + QStringLiteral(" > ") + path;
+    }
+    return path;
+}
+
+void frmMain::onFolderMenuWanted(QTreeWidgetItem* node, const QPoint& globalPos)
+{
+    QString previous = m_tree->SelectedKey();
+    QString hit = FolderTree::KeyOf(node);
+    m_tree->SelectNode(node);
+    SetFolderMenuStates(*m_commands, hit);
+    m_popupChanged = false;
+    m_commands->menu(u"mnu_frclick")->exec(globalPos);
+    if (!m_tree->Node(previous)) {
+        // The shown category was deleted: the favourites take its place.
+        previous = hit = FolderTree::FavoritesKey;
+        m_popupChanged = true;
+    }
+    if (hit == previous && m_popupChanged)
+        FillSoftwareList(hit);
+    m_tree->SelectNode(m_tree->Node(previous));
+    UpdateCommandStates();
+}
+
+void frmMain::onFolderMenu(int index)
+{
+    m_popupChanged = false;
+    switch (index) {
+    case 0:
+        OpenCategory(true, false, true);
+        m_popupChanged = true;
+        break;
+    case 1:
+        UpdateBelow(false);
+        m_popupChanged = true;
+        break;
+    case 3:
+        m_openUrl(m_tree->SelectedKey());
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- software list
+
+bool frmMain::FillSoftwareList(const QString& key)
+{
+    const bool read = m_list->FillSoftwareList(key);
+    if (m_list->RowCount() > 0)
+        SetStatusText(3, m_list->listModel()->rowAt(0).text[MarkColumn]);
+    return read;
+}
+
+bool frmMain::UpdateStatus()
+{
+    const int rows = m_list->RowCount();
+    if (rows == 0)
+        return false;
+    UpdateCommandStates();
+    const int n = m_list->SelectedCount();
+    const QString key = m_tree->SelectedKey();
+    if (key == FolderTree::SearchKey || key == FolderTree::FavoritesKey)
+        SetStatusText(1, n == 1 ? EntryCategoryPath() : QString());
+    SetStatusText(2, QStringLiteral("選択数:") + QString::number(n).rightJustified(4, u' ') +
+                         QStringLiteral(" / ライブラリ数:") +
+                         QString::number(rows).rightJustified(4, u' '));
+    const int selected = m_list->SelectedRow();
+    SetStatusText(3, n == 1 && selected >= 0 ? m_list->listModel()->rowAt(selected).text[MarkColumn]
+                                             : QString());
+    return true;
+}
+
+bool frmMain::HasSelection() const
+{
+    return m_tree->currentItem() && m_list->SelectedCount() > 0;
+}
+
+void frmMain::DoubleClickAction()
+{
+    const int action = config::settings().OpenBrowserDoubleClick;
+    if (action < 1 || action > 5)
+        return;
+    UpdateCommandStates();
+    // 4 and 5 start a download, which this window does not carry out yet.
+    if (action >= 4)
+        return;
+    const QString address = GetEntryAddress(action - 1);
+    if (!address.isEmpty())
+        m_openUrl(address);
+}
+
+void frmMain::onListMenuWanted(const QPoint& globalPos)
+{
+    UpdateStatus();
+    UpdateCommandStates();
+    m_commands->menu(u"mnu_rclick")->exec(globalPos);
+}
+
+void frmMain::onListMenu(int index)
+{
+    if (index == 4)
+        AddFavorites();
+    else if (index == 5)
+        RemoveFavorites();
+}
+
+// ---- commands
+
+bool frmMain::UpdateCommandStates()
+{
+    const int row = m_list->SelectedRow();
+    const EntryKey entry = m_list->EntryAt(row < 0 ? m_list->currentIndex().row() : row);
+    Selection selection{m_tree->SelectedKey(), m_list->SelectedCount(), entry.base, entry.target};
+    return mainwindow::UpdateCommandStates(*m_commands, selection, m_current);
+}
+
+QString frmMain::GetEntryAddress(int kind)
+{
+    switch (kind) {
+    case 0:
+        return m_current.page;
+    case 1:
+        return m_current.downloadPage;
+    case 4:
+        return m_current.pickUp;
+    case 5:
+        return m_current.news;
+    case 2:
+    case 3:
+    case 6:
+        break;
+    default:
+        return {};
+    }
+    if (m_detailAddress)
+        return m_detailAddress(kind);
+    // Without the detail page reader only what the catalogue already holds is known.
+    const EntryKey entry = m_list->EntryAt(m_list->SelectedRow());
+    catalogue::Db db;
+    if (entry.target.isEmpty() || !catalogue::OpenCatalogue(db))
+        return {};
+    const std::optional<catalogue::EntryRow> row =
+        catalogue::FindEntry(db, entry.base, entry.target);
+    if (!row)
+        return {};
+    return kind == 2 ? row->AuthorURL : kind == 3 ? row->PaymentURL : row->FTPURL;
+}
+
+void frmMain::openPage(int kind)
+{
+    const QString address = GetEntryAddress(kind);
+    if (!address.isEmpty())
+        m_openUrl(address);
+}
+
+void frmMain::copyAddress(int kind)
+{
+    const QString address = GetEntryAddress(kind);
+    if (address.isEmpty())
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(address);
+}
+
+bool frmMain::AddFavorites()
+{
+    if (!HasSelection() || m_tree->SelectedKey() == FolderTree::FavoritesKey)
+        return false;
+    const QString title = QStringLiteral("お気に入りに追加");
+    if (msg::Show(QStringLiteral("選択された項目をお気に入りに追加しますか?"), title,
+                  msg::Icon::Question, msg::Buttons::YesNo, msg::Answer::Yes) != msg::Answer::Yes)
+        return false;
+    std::optional<int> count;
+    QString error;
+    {
+        WaitCursor wait;
+        count = MarkFavorites(m_list->SelectedEntries(), &error);
+    }
+    if (!count) {
+        util::TraceIfDebug(QStringLiteral("お気に入りに追加エラー(") + error + u')');
+        return false;
+    }
+    if (*count < 1)
+        msg::Show(QStringLiteral("既にお気に入りに追加されています。"), title,
+                  msg::Icon::Exclamation);
+    else
+        msg::Show(QString::number(*count) +
+                      QStringLiteral("件のライブラリをお気に入りに追加しました。"),
+                  title, msg::Icon::Information);
+    return true;
+}
+
+bool frmMain::RemoveFavorites()
+{
+    if (!HasSelection() || m_tree->SelectedKey() != FolderTree::FavoritesKey)
+        return false;
+    if (msg::Show(QStringLiteral("選択された項目をお気に入りから削除しますか?"),
+                  QStringLiteral("削除の確認"), msg::Icon::Question, msg::Buttons::YesNo,
+                  msg::Answer::No) != msg::Answer::Yes)
+        return false;
+    QString error;
+    bool done = false;
+    {
+        WaitCursor wait;
+        done = UnmarkFavorites(m_list->SelectedEntries(), &error);
+    }
+    if (!done) {
+        util::TraceIfDebug(QStringLiteral("お気に入りから削除エラー(") + error + u')');
+        return false;
+    }
+    FillSoftwareList(FolderTree::FavoritesKey);
+    return true;
+}
+
+bool frmMain::runUpdateWindow(const QString& target)
+{
+    if (!m_updateWindow)
+        return false;
+    update::runState().UpdateTargetUrl = target;
+    for (int panel = 1; panel <= 3; ++panel)
+        SetStatusText(panel, QString());
+    StatusObserver observer(this, m_animation);
+    m_updateWindow(this, &observer);
+    return true;
+}
+
+bool frmMain::UpdateBelow(bool keepTree)
+{
+    QTreeWidgetItem* node = m_tree->currentItem();
+    const QString key = FolderTree::KeyOf(node);
+    if (!node || key == FolderTree::FavoritesKey || key == FolderTree::SearchKey)
+        return false;
+    if (msg::Show(QStringLiteral("選択されているカテゴリ以下を全て更新します。\r\n\r\n"
+                                 "更新してよろしいですか?"),
+                  node->text(0) + QStringLiteral(" 以下のカテゴリ更新"), msg::Icon::Question,
+                  msg::Buttons::YesNo, msg::Answer::No) != msg::Answer::Yes)
+        return false;
+    if (!runUpdateWindow(key))
+        return false;
+    SetStatusText(1, QString());
+    if (!keepTree)
+        m_tree->LoadFolderBranch(key);
+    return true;
+}
+
+bool frmMain::UpdateAll()
+{
+    if (msg::Show(QStringLiteral("すべてのカテゴリを更新します。\r\n\r\n更新してよろしいですか?"),
+                  QStringLiteral("全カテゴリ更新"), msg::Icon::Exclamation, msg::Buttons::YesNo,
+                  msg::Answer::No) != msg::Answer::Yes)
+        return false;
+    const std::size_t area = CurrentArea();
+    if (!runUpdateWindow(config::AreaUrls[area]))
+        return false;
+    m_tree->LoadFolderBranch(config::SiteRoot + config::AreaPaths[area]);
+    return true;
+}
+
+void frmMain::onMenuChosen(const QString& array, int index)
+{
+    if (array == u"mnu_file_sub") {
+        if (index == 1)
+            runCompaction();
+        else if (index == 2)
+            close();
+    } else if (array == u"mnu_edit_sub") {
+        if (index == 0 || index == 1)
+            m_list->SelectRows(index);
+    } else if (array == u"mnu_edit_suba" || array == u"mnu_rclick_subb") {
+        copyAddress(index);
+    } else if (array == u"mnu_ope_suba" || array == u"mnu_rclick_suba") {
+        openPage(index);
+    } else if (array == u"mnu_refresh_sub") {
+        onRefreshMenu(index);
+    } else if (array == u"mnu_tool_suba") {
+        onToolMenu(index);
+    } else if (array == u"mnu_help_sub" && index == 0) {
+        m_openUrl(programfolder::InProgramFolder(kHelpFile));
+    } else if (array == u"mnu_rclick_sub") {
+        onListMenu(index);
+    } else if (array == u"mnu_frclick_sub") {
+        onFolderMenu(index);
+    }
+}
+
+void frmMain::onRefreshMenu(int index)
+{
+    switch (index) {
+    case 0:
+        m_tree->LoadFolderBranch(config::SiteRoot + config::AreaPaths[CurrentArea()]);
+        break;
+    case 1:
+        OpenCategory(true, false, false);
+        break;
+    case 2:
+        UpdateBelow(false);
+        break;
+    case 3:
+        UpdateAll();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::onToolMenu(int index)
+{
+    if (index >= 0 && index < int(kModeOfItem.size()))
+        SetNetMode(kModeOfItem[std::size_t(index)]);
+}
+
+void frmMain::onButtonClicked(const QString& key)
+{
+    for (std::size_t i = 0; i < kModeButtons.size(); ++i) {
+        if (key == kModeButtons[i]) {
+            SetNetMode(kModeOfItem[i]);
+            return;
+        }
+    }
+    if (key == u"Refresh")
+        OpenCategory(true, false, false);
+    else if (key == u"RefreshClass")
+        UpdateBelow(false);
+    else if (key == u"AddFavorites")
+        AddFavorites();
+    else if (key == u"DeleteFavorites")
+        RemoveFavorites();
 }
 
 } // namespace mainwindow

@@ -1,20 +1,102 @@
 #pragma once
 
+#include "mainwindow/CommandStates.h"
+
 #include <QMainWindow>
+#include <functional>
 
 class QCloseEvent;
+class QTreeWidgetItem;
+
+namespace resources {
+class AnimationWidget;
+}
+namespace update {
+class RunObserver;
+}
 
 namespace mainwindow {
 
-// The main window: the folder tree and the software list of the catalogue. Closing it ends
-// the program.
+class FolderTree;
+class MainCommands;
+class MainSplitter;
+class SoftwareList;
+class StatusPanels;
+
+// The main window: the folder tree and the software list of the catalogue, the menus and the
+// toolbar, and the connection mode. It assembles the widgets and hands each command to the
+// files that carry it out. Closing it ends the program.
 class frmMain final : public QMainWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmMain)
 
 public:
+    // Shows the update window modally over owner; it runs the update from the update target
+    // URL (update::runState()), tells statusBar what the main window's status bar shows, and
+    // closes itself.
+    using UpdateWindowRunner = std::function<void(QWidget* owner, update::RunObserver* statusBar)>;
+    // The address of the selected entry for the kinds read from its detail page (2 author page,
+    // 3 payment page, 6 archive file), reading that page when needed; "" after telling the user.
+    using DetailAddressLookup = std::function<QString(int kind)>;
+    // Opens a page in the browser.
+    using UrlOpener = std::function<void(const QString& url)>;
+
+    // Builds the window and runs its load sequence: layout, list columns, tree roots and both
+    // area branches, the favourites list, the command states.
     explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Hooks for the parts that other subsystems provide. The commands that need them stay
+    // disabled until they are set.
+    void setUpdateWindowRunner(UpdateWindowRunner runner);
+    void setDetailAddressLookup(DetailAddressLookup lookup);
+    void setUrlOpener(UrlOpener opener);
+
+    FolderTree* tview() const { return m_tree; }
+    SoftwareList* lstView() const { return m_list; }
+    MainCommands* commands() const { return m_commands; }
+    MainSplitter* splitter() const { return m_splitter; }
+    StatusPanels* statusPanels() const { return m_status; }
+    resources::AnimationWidget* picanimate() const { return m_animation; }
+
+    // Status bar panels 1 to 3.
+    QString StatusText(int panel) const;
+    void SetStatusText(int panel, const QString& text);
+
+    // Window layout and connection mode.
+    bool InitWindow();
+    bool ArrangeControls();
+    bool SaveWindowSettings();
+    bool ShowNetMode();
+    // Sets the connection mode (0 offline … 3 online) and shows it.
+    void SetNetMode(int mode);
+    bool SetupAnimation(resources::AnimationWidget* box, int resource);
+
+    // Folder tree.
+    bool OpenCategory(bool force, bool walk, bool keepList);
+    // The node-click handling: open the category, show the mode, the path and the counts.
+    void NodeClick(QTreeWidgetItem* node);
+    QString NodePath(const QTreeWidgetItem* node) const;
+    QString EntryCategoryPath() const;
+
+    // Software list.
+    bool FillSoftwareList(const QString& key);
+    bool UpdateStatus();
+    bool HasSelection() const;
+    // The double-click (and Enter) action of OpenBrowserDoubleClick.
+    void DoubleClickAction();
+
+    // Commands.
+    bool UpdateCommandStates();
+    const CurrentEntry& currentEntry() const { return m_current; }
+    // The address of the selected entry by kind: 0 page, 1 download page, 2 author page,
+    // 3 payment page, 4 pick-up article, 5 news article, 6 archive file; "" for other kinds.
+    QString GetEntryAddress(int kind);
+    bool AddFavorites();
+    bool RemoveFavorites();
+    bool UpdateBelow(bool keepTree);
+    bool UpdateAll();
 
 signals:
     // The window has closed; the program ends here.
@@ -22,6 +104,37 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildWidgets();
+    void connectSignals();
+    void markAvailableCommands();
+    void onMenuChosen(const QString& array, int index);
+    void onButtonClicked(const QString& key);
+    void onFolderMenuWanted(QTreeWidgetItem* node, const QPoint& globalPos);
+    void onListMenuWanted(const QPoint& globalPos);
+    void onFolderMenu(int index);
+    void onListMenu(int index);
+    void onRefreshMenu(int index);
+    void onToolMenu(int index);
+    void openPage(int kind);
+    void copyAddress(int kind);
+    void runCompaction();
+    bool runUpdateWindow(const QString& target);
+    void stopAnimation();
+
+    FolderTree* m_tree = nullptr;
+    SoftwareList* m_list = nullptr;
+    MainSplitter* m_splitter = nullptr;
+    StatusPanels* m_status = nullptr;
+    MainCommands* m_commands = nullptr;
+    resources::AnimationWidget* m_animation = nullptr;
+    CurrentEntry m_current;
+    bool m_popupChanged = false;
+    UpdateWindowRunner m_updateWindow;
+    DetailAddressLookup m_detailAddress;
+    UrlOpener m_openUrl;
 };
 
 } // namespace mainwindow

@@ -1,0 +1,256 @@
+#include "mainwindow/FolderTree.h"
+
+#include "catalogue/Catalogue.h"
+#include "config/Settings.h"
+#include "mainwindow/SoftwareListModel.h"
+#include "mainwindow/WaitCursor.h"
+#include "resources/Icons.h"
+#include "update/RunState.h"
+#include "util/FileUtil.h"
+#include "util/Trace.h"
+
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <algorithm>
+
+namespace mainwindow {
+
+namespace {
+
+// A closed-state image with its selected-state twin.
+QIcon NodeIcon(QStringView image, QStringView selectedImage)
+{
+    QIcon icon = resources::Icon(resources::ImageList::Tree, image);
+    const QString selected = resources::ImagePath(resources::ImageList::Tree, selectedImage);
+    if (!selected.isEmpty())
+        icon.addFile(selected, {}, QIcon::Selected);
+    return icon;
+}
+
+// The parent folder of a folder URL: cut after the "/" before its last segment.
+QString ParentKey(const QString& url)
+{
+    const qsizetype slash = url.size() >= 2 ? url.lastIndexOf(u'/', url.size() - 2) : -1;
+    return slash < 0 ? QString() : url.left(slash + 1);
+}
+
+QString Folded(const QString& key)
+{
+    return key.toLower();
+}
+
+} // namespace
+
+const QString FolderTree::FavoritesKey = QStringLiteral("Favorites");
+const QString FolderTree::SearchKey = QStringLiteral("Search");
+
+QString FolderTree::LibraryRootKey()
+{
+    return config::SiteRoot + config::AreaPaths[0];
+}
+
+QString FolderTree::NewArrivalRootKey()
+{
+    return config::SiteRoot + config::AreaPaths[1];
+}
+
+FolderTree::FolderTree(QWidget* parent)
+    : QTreeWidget(parent), m_folderIcon(NodeIcon(u"Close", u"Open")),
+      m_newFolderIcon(NodeIcon(u"CloseNew", u"OpenNew"))
+{
+    setObjectName(QStringLiteral("tview"));
+    setColumnCount(1);
+    setHeaderHidden(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    connect(this, &QTreeWidget::itemExpanded, this, &FolderTree::onExpanded);
+    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) {
+        if (node)
+            emit nodeClicked(node);
+    });
+}
+
+bool FolderTree::AddRootNodes()
+{
+    const config::Settings& s = config::settings();
+    QFont font(s.TreeViewFont, s.TreeViewFontSize > 0 ? s.TreeViewFontSize : 9);
+    setFont(font);
+    // The roots' first expansion is not a branch read: the window loads both areas itself.
+    const QSignalBlocker quiet(this);
+    addRoot(FavoritesKey, QStringLiteral("お気に入り"), QStringLiteral("Favorites"), false);
+    addRoot(SearchKey, QStringLiteral("検索結果"), QStringLiteral("Search"), false);
+    addRoot(NewArrivalRootKey(), QStringLiteral("新着ライブラリ"), QStringLiteral("NewArrival"),
+            true);
+    addRoot(LibraryRootKey(), QStringLiteral("タルベックスライブラリ"),
+            QStringLiteral("TalvexRoot"), true);
+    return true;
+}
+
+QTreeWidgetItem* FolderTree::addRoot(const QString& key, const QString& text, const QString& image,
+                                     bool expanded)
+{
+    auto* node = new QTreeWidgetItem(this, {text});
+    node->setData(0, KeyRole, key);
+    node->setIcon(0, NodeIcon(image, image));
+    m_nodes.insert(Folded(key), node);
+    node->setExpanded(expanded);
+    return node;
+}
+
+bool FolderTree::LoadFolderBranch(const QString& key)
+{
+    WaitCursor wait;
+    const int area = std::clamp(update::runState().CurrentArea, 0, 2);
+    const QString areaRoot = config::SiteRoot + config::AreaPaths[std::size_t(area)];
+    const int depth = util::CountOf(key, u"/") - util::CountOf(areaRoot, u"/") + 2;
+    catalogue::Db db;
+    QList<catalogue::FolderRow> rows;
+    if (catalogue::OpenCatalogue(db))
+        rows = catalogue::FolderBranch(db, key, depth);
+    if (!db.isOpen() || db.lastError().type() != QSqlError::NoError) {
+        util::TraceIfDebug(QStringLiteral("ツリービュー更新エラー(") +
+                           db.lastError().nativeErrorCode() + u')');
+        return false;
+    }
+    for (const catalogue::FolderRow& row : rows)
+        addFolder(row.TargetURL, row.Description);
+    return true;
+}
+
+bool FolderTree::addFolder(const QString& url, const QString& description)
+{
+    if (m_nodes.contains(Folded(url)))
+        return false;
+    QTreeWidgetItem* parent = m_nodes.value(Folded(ParentKey(url)));
+    if (!parent)
+        return false;
+    auto* node = new QTreeWidgetItem(parent, {description});
+    node->setData(0, KeyRole, url);
+    const bool newArrival = url.contains(NewArrivalRootKey());
+    node->setIcon(0, newArrival ? m_newFolderIcon : m_folderIcon);
+    m_nodes.insert(Folded(url), node);
+    return true;
+}
+
+void FolderTree::onExpanded(QTreeWidgetItem* node)
+{
+    if (node->data(0, TagRole).toString() == u"OK")
+        return;
+    LoadFolderBranch(KeyOf(node));
+    node->setData(0, TagRole, QStringLiteral("OK"));
+}
+
+QString FolderTree::NodePath(const QTreeWidgetItem* node) const
+{
+    if (!node)
+        return {};
+    const QTreeWidgetItem* parent = node->parent();
+    if (!parent) {
+        const QString key = KeyOf(node);
+        return key == FavoritesKey || key == SearchKey ? node->text(0) : QString();
+    }
+    const QString above = NodePath(parent);
+    return above.isEmpty() ? node->text(0) : above + QStringLiteral(" > ") + node->text(0);
+}
+
+QTreeWidgetItem* FolderTree::Node(const QString& key) const
+{
+    return m_nodes.value(Folded(key));
+}
+
+QString FolderTree::KeyOf(const QTreeWidgetItem* node)
+{
+    return node ? node->data(0, KeyRole).toString() : QString();
+}
+
+QString FolderTree::SelectedKey() const
+{
+    return KeyOf(currentItem());
+}
+
+void FolderTree::SelectNode(QTreeWidgetItem* node)
+{
+    m_selecting = true;
+    setCurrentItem(node);
+    m_selecting = false;
+}
+
+void FolderTree::RemoveNode(QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    forget(node);
+    delete node;
+}
+
+void FolderTree::forget(QTreeWidgetItem* node)
+{
+    m_nodes.remove(Folded(KeyOf(node)));
+    for (int i = 0; i < node->childCount(); ++i)
+        forget(node->child(i));
+}
+
+void FolderTree::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton) {
+        QTreeWidget::mousePressEvent(event);
+        return;
+    }
+    // The folder menu: the hit node is selected only while the menu is open.
+    event->accept();
+    if (QTreeWidgetItem* node = itemAt(event->position().toPoint()))
+        emit folderMenuWanted(node, event->globalPosition().toPoint());
+}
+
+void FolderTree::keyPressEvent(QKeyEvent* event)
+{
+    QTreeWidgetItem* before = currentItem();
+    QTreeWidget::keyPressEvent(event);
+    QTreeWidgetItem* after = currentItem();
+    if (after && after != before && !m_selecting)
+        emit nodeClicked(after);
+}
+
+bool FolderTree::overFavorites(const QPoint& pos) const
+{
+    return KeyOf(itemAt(pos)) == FavoritesKey;
+}
+
+void FolderTree::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasFormat(SoftwareListModel::DragFormat()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void FolderTree::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (event->mimeData()->hasFormat(SoftwareListModel::DragFormat()) &&
+        overFavorites(event->position().toPoint())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void FolderTree::dropEvent(QDropEvent* event)
+{
+    if (!event->mimeData()->hasFormat(SoftwareListModel::DragFormat()) ||
+        !overFavorites(event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit favoritesDropped();
+}
+
+} // namespace mainwindow
