@@ -1,13 +1,47 @@
 #!/usr/bin/env bash
-# Builds Pelimond and starts it from its program folder (build/Pelimond/).
+# Builds Pelimond, starts the simulated Talvex site on loopback, and runs the program from a demo
+# program folder (build/demo/) whose settings point the program's proxy at the simulated site.
+# The site stops when the program exits.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --run
 cmake -S . -B build -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
+cmake --build build -j"$(nproc)" --target pelimond talvex-sim pelimond_program_data pelimond_webimage
+
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
-    echo "No display found. Run the program under a virtual display instead:" >&2
+    echo "No display found. Run the demo under a virtual display instead:" >&2
     echo "    xvfb-run -a scripts/run.sh" >&2
     exit 1
 fi
-exec build/Pelimond/pelimond
+
+demo=build/demo
+mkdir -p "$demo"
+# The program and its delivered files; a catalogue or settings kept from an earlier demo stay.
+cp -f build/Pelimond/pelimond "$demo/"
+for f in CATEGORY.INI Pelimond.mdb; do
+    [[ -e "$demo/$f" ]] || cp build/Pelimond/$f "$demo/"
+done
+mkdir -p "$demo/WEBIMAGE" && cp -f build/Pelimond/WEBIMAGE/*.gif "$demo/WEBIMAGE/"
+
+sitelog=$(mktemp)
+build/bin/talvex-sim --port 0 --seed 1 --scale "${PELIMOND_DEMO_SCALE:-4}" >"$sitelog" &
+site=$!
+trap 'kill "$site" 2>/dev/null || true; wait "$site" 2>/dev/null || true; rm -f "$sitelog"' EXIT
+for _ in $(seq 100); do
+    grep -q '^http://127.0.0.1:' "$sitelog" && break
+    sleep 0.1
+done
+port=$(sed -n 's|^http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$sitelog" | head -n1)
+[[ -n "$port" ]] || { echo "The simulated site did not start." >&2; exit 1; }
+echo "Simulated Talvex site on 127.0.0.1:$port" >&2
+
+ini="$demo/Pelimond.INI"
+if [[ ! -e "$ini" ]]; then
+    printf '[URL]\r\nProxy=2\r\nProxyName=127.0.0.1\r\nProxyPort=%s\r\nTimeOut=10\r\n[CACHE]\r\nUpdate=3\r\n[PLMDM]\r\nFirstBoot=0\r\n' \
+        "$port" >"$ini"
+else
+    # The site's port changes from run to run; everything else the user set is kept.
+    LC_ALL=C sed -i -e "s/^\([Pp][Rr][Oo][Xx][Yy][Pp][Oo][Rr][Tt] *=\).*/\1$port\r/" \
+        -e "s/^\([Pp][Rr][Oo][Xx][Yy] *=\).*/\12\r/" "$ini"
+fi
+"$demo/pelimond"
