@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --run
 cmake -S . -B build -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target pelimond talvex-sim pelimond_program_data pelimond_webimage
+cmake --build build -j"$(nproc)" --target pelimond pelimond-cli talvex-sim pelimond_program_data pelimond_webimage
 
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
     echo "No display found. Run the demo under a virtual display instead:" >&2
@@ -17,7 +17,7 @@ fi
 demo=build/demo
 mkdir -p "$demo"
 # The program and its delivered files; a catalogue or settings kept from an earlier demo stay.
-cp -f build/Pelimond/pelimond "$demo/"
+cp -f build/Pelimond/pelimond build/Pelimond/pelimond-cli "$demo/"
 for f in CATEGORY.INI Pelimond.mdb; do
     [[ -e "$demo/$f" ]] || cp build/Pelimond/$f "$demo/"
 done
@@ -35,13 +35,15 @@ port=$(sed -n 's|^http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$sitelog" | head -n1)
 [[ -n "$port" ]] || { echo "The simulated site did not start." >&2; exit 1; }
 echo "Simulated Talvex site on 127.0.0.1:$port" >&2
 
-ini="$demo/Pelimond.INI"
-if [[ ! -e "$ini" ]]; then
-    printf '[URL]\r\nProxy=2\r\nProxyName=127.0.0.1\r\nProxyPort=%s\r\nTimeOut=10\r\n[CACHE]\r\nUpdate=3\r\n[PLMDM]\r\nFirstBoot=0\r\n' \
-        "$port" >"$ini"
-else
-    # The site's port changes from run to run; everything else the user set is kept.
-    LC_ALL=C sed -i -e "s/^\([Pp][Rr][Oo][Xx][Yy][Pp][Oo][Rr][Tt] *=\).*/\1$port\r/" \
-        -e "s/^\([Pp][Rr][Oo][Xx][Yy] *=\).*/\12\r/" "$ini"
+cli="$demo/pelimond-cli"
+if [[ ! -e "$demo/Pelimond.INI" ]]; then
+    # A complete first-run settings file, then the demo's choices: online mode, no first-start
+    # window, and the default download folder inside the demo folder.
+    "$cli" set PLMDM FirstBoot 0 2>/dev/null
+    "$cli" set CACHE Update 3
 fi
+# The site's port changes from run to run; everything else the user set is kept.
+"$cli" set URL Proxy 2
+"$cli" set URL ProxyName 127.0.0.1
+"$cli" set URL ProxyPort "$port"
 "$demo/pelimond"

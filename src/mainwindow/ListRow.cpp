@@ -71,11 +71,6 @@ QString FormatPrice(qint64 yen)
     return digits.rightJustified(7, u' ');
 }
 
-QColor WindowsColor(int bgr)
-{
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
 ListRow MakeListRow(const catalogue::EntryRow& entry)
 {
     ListRow row;
@@ -88,7 +83,7 @@ ListRow MakeListRow(const catalogue::EntryRow& entry)
     row.text[DateColumn] = FormatDate(entry.OpenDate);
     if (const config::SoftTypeRecord* type = config::FindSoftType(entry.FileType)) {
         row.text[TypeColumn] = type->Name;
-        row.color = WindowsColor(type->Color);
+        row.color = type->Color;
     } else {
         row.text[TypeColumn] = QString::number(entry.FileType);
     }

@@ -2,7 +2,6 @@
 
 #include "catalogue/Rows.h"
 
-#include <QColor>
 #include <QString>
 #include <array>
 #include <optional>
@@ -32,7 +31,7 @@ struct ListRow
     QString base;                          // BaseURL
     std::array<QString, ColumnCount> text; // shown texts; the icon column's is empty
     int icon = 0;                          // 0-based number of the list icon
-    std::optional<QColor> color;           // the software type's colour; none for unknown types
+    std::optional<int> color; // the type's colour (Windows 0x00BBGGRR); none if unknown
     // Typed sort keys. A missing size or date sorts before every real one.
     qint64 sizeKey = -1;
     qint64 priceKey = 0;
@@ -50,9 +49,6 @@ QString FormatSize(const std::optional<qint64>& size);
 QString FormatDate(const std::optional<QDateTime>& date);
 // Thousands separators, right-aligned in seven characters; a single space for free entries.
 QString FormatPrice(qint64 yen);
-// A Windows colour value 0x00BBGGRR.
-QColor WindowsColor(int bgr);
-
 ListRow MakeListRow(const catalogue::EntryRow& entry);
 
 } // namespace mainwindow

@@ -4,6 +4,7 @@
 #include "resources/Icons.h"
 #include "util/FileUtil.h"
 
+#include <QColor>
 #include <QDate>
 #include <QMimeData>
 #include <algorithm>
@@ -12,6 +13,12 @@
 namespace mainwindow {
 
 namespace {
+
+// A Windows colour value 0x00BBGGRR.
+QColor WindowsColor(int bgr)
+{
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 
 // Captions of the columns; the icon and mark columns have none.
 const std::array<QString, ColumnCount> kCaptions{
@@ -123,7 +130,7 @@ QVariant SoftwareListModel::data(const QModelIndex& index, int role) const
     case Qt::DecorationRole:
         return column == IconColumn ? QVariant(listIcon(row.icon)) : QVariant();
     case Qt::ForegroundRole:
-        return row.color ? QVariant(*row.color) : QVariant();
+        return row.color ? QVariant(WindowsColor(*row.color)) : QVariant();
     case Qt::ToolTipRole:
         return toolTip(row, column);
     case Qt::TextAlignmentRole:

@@ -5,6 +5,8 @@
 #include "mainwindow/frmMain.h"
 #include "startup/StepGuard.h"
 #include "startup/frmDownloadFolder.h"
+#include "update/RunState.h"
+#include "update/frmLibUpdate.h"
 #include "util/Messages.h"
 #include "util/ProgramFolder.h"
 #include "util/Trace.h"
@@ -96,6 +98,9 @@ void Launcher::ShowMainWindow()
 {
     if (!m_main) {
         m_main = std::make_unique<mainwindow::frmMain>();
+        m_main->setUpdateWindowRunner([](QWidget* owner, update::RunObserver* statusBar) {
+            ShowUpdateWindow(owner, update::runState().UpdateTargetUrl, statusBar);
+        });
         QObject::connect(m_main.get(), &mainwindow::frmMain::unloaded, m_main.get(), [this] {
             if (m_onMainClosed)
                 m_onMainClosed();

@@ -1,0 +1,202 @@
+// Writes every list page of a generated site into a page cache, then measures (a) the floor:
+// reading each page file and decoding it from CP932, and (b) the list analysis with its
+// catalogue writes (update::AnalyzeSoftList, one transaction per page) into a fresh catalogue,
+// and prints both rates and their ratio (the analysis should stay within 4x the floor).
+//
+//   bench_analyze [--scale K] [--repeats R]
+#include "catalogue/Schema.h"
+#include "config/Settings.h"
+#include "config/SoftTypes.h"
+#include "talvex-sim/Site.h"
+#include "talvex-sim/SitePages.h"
+#include "update/ListAnalysis.h"
+#include "update/PageCache.h"
+#include "update/SiteWriters.h"
+#include "util/ProgramFolder.h"
+#include "util/Text.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using talvexsim::Folder;
+using talvexsim::ListOrder;
+
+struct Options
+{
+    int scale = 10;
+    int repeats = 3;
+};
+
+Options parseOptions(const QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption scale(QStringLiteral("scale"), QStringLiteral("Site scale."),
+                                   QStringLiteral("K"), QStringLiteral("10"));
+    const QCommandLineOption repeats(QStringLiteral("repeats"), QStringLiteral("Runs of each."),
+                                     QStringLiteral("R"), QStringLiteral("3"));
+    parser.addOptions({scale, repeats});
+    parser.process(app);
+    return {qBound(1, parser.value(scale).toInt(), 1000), qMax(1, parser.value(repeats).toInt())};
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+// The program folder: the first-run type table (the parsers map icons through it), a cache
+// folder, and the catalogue path.
+void setUpProgramFolder(const QString& folder)
+{
+    programfolder::SetProgramFolder(folder);
+    config::ResetSettings();
+    QString ini = QStringLiteral("[SoftType]\r\n");
+    const QStringList rows = config::DefaultSoftTypeRows();
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        ini += QStringLiteral("SoftType%1=").arg(i + 1) + rows[i] + QStringLiteral("\r\n");
+    text::WriteTextFile(folder + u'/' + config::kSettingsFile, ini);
+    config::LoadSoftTypes();
+    config::Settings& s = config::settings();
+    s.CacheFolder = folder + QStringLiteral("/CACHE");
+    s.ReadSortType = 0;
+}
+
+struct ListPage
+{
+    QString folderUrl;
+    QString file;
+};
+
+// Every list page of every folder with a list, in the index order, written where the page
+// cache keeps it. Empty when a page cannot be written.
+QList<ListPage> dumpListPages(const talvexsim::SitePages& pages)
+{
+    QList<ListPage> out;
+    const talvexsim::Site& site = pages.site();
+    for (const Folder& f : site.folders()) {
+        if (!f.hasList)
+            continue;
+        for (int page = 1; page <= site.pageCount(f.index); ++page) {
+            const QString file = update::CacheFileName(f.url, 0, page);
+            const QString path =
+                site.listPageUrl(f.index, ListOrder::Index, page).mid(config::SiteRoot.size() - 1);
+            if (file.isEmpty() ||
+                !text::WriteFileAtomic(file, pages.get(talvexsim::SitePages::webHost(), path).body))
+                return {};
+            out.append({f.url, file});
+        }
+    }
+    return out;
+}
+
+// (a) Seconds to read and decode every page; chars counts the decoded text.
+double floorRun(const QList<ListPage>& pages, qint64* chars)
+{
+    QElapsedTimer timer;
+    timer.start();
+    *chars = 0;
+    for (const ListPage& p : pages) {
+        QByteArray bytes;
+        text::ReadFileBytes(p.file, &bytes);
+        *chars += text::DecodeCp932(bytes).size();
+    }
+    return timer.nsecsElapsed() / 1e9;
+}
+
+// The analysis alone, without the catalogue: seconds to read, decode and analyse every page.
+double parseRun(const QList<ListPage>& pages, qint64* found)
+{
+    QElapsedTimer timer;
+    timer.start();
+    *found = 0;
+    for (const ListPage& p : pages) {
+        QString text;
+        text::ReadTextFile(p.file, &text);
+        *found += update::AnalyzeSoftList(text, p.folderUrl, 1, 0).entries.size();
+    }
+    return timer.nsecsElapsed() / 1e9;
+}
+
+// (b) Seconds to analyse every folder's pages into a fresh catalogue at dbPath, as the update
+// run does: page after page until the analysis says the list is finished.
+double analysisRun(const talvexsim::Site& site, const QString& dbPath, int* pagesRead)
+{
+    QFile::remove(dbPath);
+    if (!catalogue::CreateEmptyCatalogue(dbPath))
+        return -1;
+    config::settings().dbname = dbPath;
+    *pagesRead = 0;
+    QElapsedTimer timer;
+    timer.start();
+    for (const Folder& f : site.folders()) {
+        if (!f.hasList)
+            continue;
+        for (int page = 1; page != -1; ++*pagesRead)
+            update::AnalyzeSoftList(nullptr, f.url, &page);
+    }
+    return timer.nsecsElapsed() / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const Options options = parseOptions(app);
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        return 1;
+    setUpProgramFolder(folder.path());
+    const talvexsim::SitePages pages(std::make_shared<const talvexsim::Site>(1, options.scale));
+    const QList<ListPage> listPages = dumpListPages(pages);
+    if (listPages.isEmpty()) {
+        std::fprintf(stderr, "cannot write the list pages\n");
+        return 1;
+    }
+    const qsizetype entries = pages.site().listEntryCount();
+    std::printf("bench_analyze: scale %d, %lld list pages, %lld entries, median of %d runs\n",
+                options.scale, static_cast<long long>(listPages.size()),
+                static_cast<long long>(entries), options.repeats);
+
+    QList<double> floor;
+    qint64 chars = 0;
+    for (int r = 0; r < options.repeats; ++r)
+        floor.append(floorRun(listPages, &chars));
+    QList<double> parse;
+    qint64 found = 0;
+    for (int r = 0; r < options.repeats; ++r)
+        parse.append(parseRun(listPages, &found));
+    QList<double> analysis;
+    int pagesRead = 0;
+    for (int r = 0; r < options.repeats; ++r) {
+        const double seconds =
+            analysisRun(pages.site(), folder.filePath(catalogue::kCatalogueFile), &pagesRead);
+        if (seconds < 0)
+            return 1;
+        analysis.append(seconds);
+    }
+    const double a = median(floor);
+    const double b = median(analysis);
+    std::printf("  (a) read + decode        : %9.0f pages/s (%.3f s, %lld chars)\n",
+                listPages.size() / a, a, static_cast<long long>(chars));
+    std::printf("  (b) AnalyzeSoftList + db : %9.0f pages/s, %9.0f entries/s (%.3f s, %d pages "
+                "read)\n",
+                pagesRead / b, entries / b, b, pagesRead);
+    const double c = median(parse);
+    std::printf("  (c) of which the analysis: %9.0f pages/s (%.3f s, %lld entries found, no "
+                "catalogue)\n",
+                listPages.size() / c, c, static_cast<long long>(found));
+    std::printf("  ratio (b) / (a) = %.2f (goal <= 4); without the catalogue (c) / (a) = %.2f\n",
+                b / a, c / a);
+    return 0;
+}

@@ -1,0 +1,312 @@
+#include "cli/CliCommands.h"
+
+#include "catalogue/Catalogue.h"
+#include "config/Ini.h"
+#include "config/Settings.h"
+#include "mainwindow/ListRow.h"
+#include "update/RunState.h"
+#include "update/SoftDetail.h"
+#include "update/UpdateRun.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <csignal>
+#include <cstdio>
+
+namespace cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void onInterrupt(int)
+{
+    g_interrupted = 1;
+    std::signal(SIGINT, SIG_DFL); // a second Ctrl-C ends the program at once
+}
+
+// Progress of a run on stderr, one line per page; Ctrl-C becomes the Cancel button.
+class CliObserver final : public update::RunObserver
+{
+public:
+    void statusText(const QString& text) override
+    {
+        pollInterrupt();
+        if (!text.isEmpty())
+            std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+    }
+    void folderStarted(const QString&) override { pollInterrupt(); }
+    void percentAnalysed(int) override { pollInterrupt(); }
+    void foundFolder(int) override { pollInterrupt(); }
+    bool cancelRequested() const override { return g_interrupted != 0; }
+
+private:
+    static void pollInterrupt()
+    {
+        if (g_interrupted)
+            update::runState().Cancel = true;
+    }
+};
+
+const QStringList kListColumns{QStringLiteral("mark"),    QStringLiteral("name"),
+                               QStringLiteral("version"), QStringLiteral("size"),
+                               QStringLiteral("date"),    QStringLiteral("type"),
+                               QStringLiteral("price"),   QStringLiteral("description"),
+                               QStringLiteral("base"),    QStringLiteral("target")};
+
+QStringList listFields(const catalogue::EntryRow& entry)
+{
+    const mainwindow::ListRow row = mainwindow::MakeListRow(entry);
+    using namespace mainwindow;
+    return {row.text[MarkColumn],
+            row.text[NameColumn],
+            row.text[VersionColumn],
+            row.text[SizeColumn].trimmed(),
+            row.text[DateColumn],
+            row.text[TypeColumn],
+            row.text[PriceColumn].trimmed(),
+            row.text[DescriptionColumn],
+            row.base,
+            row.key};
+}
+
+// Tabs and line breaks inside a field would break the one-line-per-row form.
+QString oneLine(QString field)
+{
+    return field.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
+}
+
+QList<catalogue::EntryRow> entriesOf(catalogue::Db& db, const QString& key)
+{
+    if (key == u"Favorites")
+        return catalogue::FavoriteEntries(db);
+    if (key == u"Search")
+        return catalogue::SearchEntries(db, config::settings().SearchMax);
+    return catalogue::FolderEntries(db, key);
+}
+
+int listCommand(const Options& options, QTextStream& out)
+{
+    catalogue::Db db;
+    if (!catalogue::OpenCatalogue(db)) {
+        std::fprintf(stderr, "カタログを開けません: %s\n",
+                     qUtf8Printable(config::settings().dbname));
+        return 1;
+    }
+    const QList<catalogue::EntryRow> entries = entriesOf(db, options.words.value(1));
+    if (options.json) {
+        QJsonArray rows;
+        for (const catalogue::EntryRow& entry : entries) {
+            QJsonObject object;
+            const QStringList fields = listFields(entry);
+            for (qsizetype i = 0; i < kListColumns.size(); ++i)
+                object.insert(kListColumns[i], fields[i]);
+            rows.append(object);
+        }
+        out << QJsonDocument(rows).toJson();
+        return 0;
+    }
+    for (const catalogue::EntryRow& entry : entries) {
+        QStringList fields = listFields(entry);
+        for (QString& field : fields)
+            field = oneLine(field);
+        out << fields.join(u'\t') << u'\n';
+    }
+    return 0;
+}
+
+QJsonObject entryObject(const catalogue::EntryRow& e)
+{
+    auto size = [](const std::optional<qint64>& v) { return v ? QJsonValue(*v) : QJsonValue(); };
+    auto date = [](const std::optional<QDateTime>& v) {
+        return v && v->isValid() ? QJsonValue(catalogue::ToDbDate(*v)) : QJsonValue();
+    };
+    return {{QStringLiteral("BaseURL"), e.BaseURL},
+            {QStringLiteral("TargetURL"), e.TargetURL},
+            {QStringLiteral("SoftName"), e.SoftName},
+            {QStringLiteral("Version"), e.Version},
+            {QStringLiteral("FileSize"), size(e.FileSize)},
+            {QStringLiteral("FileSize2"), size(e.FileSize2)},
+            {QStringLiteral("FileType"), e.FileType},
+            {QStringLiteral("NewFlag"), e.NewFlag},
+            {QStringLiteral("PickUpURL"), e.PickUpURL},
+            {QStringLiteral("NewsURL"), e.NewsURL},
+            {QStringLiteral("Description"), e.Description},
+            {QStringLiteral("RegiMoney"), e.RegiMoney},
+            {QStringLiteral("OpenDate"), date(e.OpenDate)},
+            {QStringLiteral("RegistDate"), date(e.RegistDate)},
+            {QStringLiteral("Ranking"), e.Ranking ? QJsonValue(*e.Ranking) : QJsonValue()},
+            {QStringLiteral("DetailRead"), e.DetailRead},
+            {QStringLiteral("FTPURL"), e.FTPURL},
+            {QStringLiteral("DescriptionDetail"), e.DescriptionDetail},
+            {QStringLiteral("PaymentURL"), e.PaymentURL},
+            {QStringLiteral("PaymentInfo"), e.PaymentInfo},
+            {QStringLiteral("Author"), e.Author},
+            {QStringLiteral("AuthorURL"), e.AuthorURL},
+            {QStringLiteral("Category"), e.Category},
+            {QStringLiteral("OSType"), e.OSType},
+            {QStringLiteral("Favorites"), e.Favorites},
+            {QStringLiteral("Search"), e.Search}};
+}
+
+int detailCommand(const Options& options, QTextStream& out)
+{
+    const QString base = options.words.value(1);
+    const QString target = options.words.value(2);
+    update::AnalyzeSoftDetail(base, target, true);
+    catalogue::Db db;
+    const std::optional<catalogue::EntryRow> row =
+        catalogue::OpenCatalogue(db) ? catalogue::FindEntry(db, base, target) : std::nullopt;
+    if (!row) {
+        std::fprintf(stderr, "エントリが見つかりません: %s %s\n", qUtf8Printable(base),
+                     qUtf8Printable(target));
+        return 1;
+    }
+    const QJsonObject object = entryObject(*row);
+    if (options.json) {
+        out << QJsonDocument(object).toJson();
+        return 0;
+    }
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QJsonValue v = it.value();
+        const QString text = v.isString() ? v.toString()
+                             : v.isBool() ? QString::number(v.toBool() ? 1 : 0)
+                             : v.isNull() ? QString()
+                                          : QString::number(v.toInteger());
+        out << it.key() << u'\t' << oneLine(text) << u'\n';
+    }
+    return 0;
+}
+
+int updateCommand(const Options& options)
+{
+    const QString url = options.words.value(1, config::AreaUrls[0]);
+    update::runState().CurrentArea = 0;
+    for (int area = 0; area < 3; ++area) {
+        if (url.startsWith(config::AreaUrls[area]) ||
+            url.startsWith(config::SiteRoot + config::AreaPaths[area]))
+            update::runState().CurrentArea = area;
+    }
+    CliObserver observer;
+    const bool ok = update::RunUpdateWindow(&observer, url);
+    if (update::runState().Cancel) {
+        std::fprintf(stderr, "キャンセルしました。\n");
+        return 130;
+    }
+    return ok ? 0 : 1;
+}
+
+int openCommand(const Options& options)
+{
+    CliObserver observer;
+    const bool ran = update::UpdateFolder(&observer, options.words.value(1), true, false);
+    return ran ? 0 : 1;
+}
+
+int setCommand(const Options& options)
+{
+    config::WriteIni(options.words.value(1), options.words.value(2), options.words.value(3),
+                     config::kSettingsFile);
+    return 0;
+}
+
+struct CommandShape
+{
+    const char16_t* name;
+    int minArgs;
+    int maxArgs;
+};
+
+constexpr CommandShape kCommands[] = {
+    {u"update", 0, 1}, {u"open", 1, 1}, {u"list", 1, 1},    {u"detail", 2, 2},
+    {u"set", 3, 3},    {u"help", 0, 0}, {u"version", 0, 0},
+};
+
+} // namespace
+
+bool ParseArguments(const QStringList& arguments, Options* options, QString* error)
+{
+    for (const QString& arg : arguments) {
+        if (arg == u"--yes" || arg == u"-y")
+            options->yes = true;
+        else if (arg == u"--json")
+            options->json = true;
+        else if (arg == u"--help" || arg == u"-h")
+            options->words = {QStringLiteral("help")};
+        else if (arg == u"--version")
+            options->words = {QStringLiteral("version")};
+        else if (arg.startsWith(u"--folder="))
+            options->folder = arg.mid(9);
+        else if (arg.startsWith(u"--")) {
+            *error = QStringLiteral("不明なオプション: ") + arg;
+            return false;
+        } else if (options->words.value(0) != u"help" && options->words.value(0) != u"version")
+            options->words.append(arg);
+    }
+    if (options->words.isEmpty()) {
+        *error = QStringLiteral("コマンドがありません。");
+        return false;
+    }
+    for (const CommandShape& c : kCommands) {
+        if (options->words[0] != QStringView(c.name))
+            continue;
+        const qsizetype args = options->words.size() - 1;
+        if (args >= c.minArgs && args <= c.maxArgs)
+            return true;
+        *error = QStringLiteral("引数の数が正しくありません: ") + options->words[0];
+        return false;
+    }
+    *error = QStringLiteral("不明なコマンド: ") + options->words[0];
+    return false;
+}
+
+QString UsageText()
+{
+    return QStringLiteral(
+        "使い方: pelimond-cli [--folder=DIR] [--yes] [--json] COMMAND [ARGS]\n"
+        "\n"
+        "  update [URL]          URL のフォルダとその下をすべて更新します (既定: "
+        "ライブラリの開始ページ)。\n"
+        "                        1 ページごとに進行状況を標準エラーに出します。Ctrl-C "
+        "でキャンセル。\n"
+        "  open URL              フォルダ 1 つをサイトから読み直します。\n"
+        "  list KEY              フォルダ URL、Favorites または Search のエントリを\n"
+        "                        タブ区切りで出力します (--json で JSON)。\n"
+        "                        列: マーク ソフト名 VER サイズ 公開日 種類 金額 説明 BaseURL "
+        "TargetURL\n"
+        "  detail BASE TARGET    エントリの詳細ページを読み、その行を出力します (--json で "
+        "JSON)。\n"
+        "  set SECTION KEY VALUE Pelimond.INI の値を 1 つ書き込みます。\n"
+        "  help, --help          この説明を出力します。\n"
+        "  version, --version    バージョンを出力します。\n"
+        "\n"
+        "  --folder=DIR  プログラムフォルダ (既定: この実行ファイルのフォルダ)\n"
+        "  --yes         確認の質問にすべて「はい」と答えます。\n"
+        "\n"
+        "メッセージは標準エラーに出ます。失敗したときの終了状態は 0 以外です\n"
+        "(引数の誤り 2、キャンセル 130)。\n");
+}
+
+int RunCommand(const Options& options, QTextStream& out)
+{
+    const QString& command = options.words.value(0);
+    if (command == u"update")
+        return updateCommand(options);
+    if (command == u"open")
+        return openCommand(options);
+    if (command == u"list")
+        return listCommand(options, out);
+    if (command == u"detail")
+        return detailCommand(options, out);
+    if (command == u"set")
+        return setCommand(options);
+    return 2;
+}
+
+void InstallInterruptHandler()
+{
+    std::signal(SIGINT, onInterrupt);
+}
+
+} // namespace cli
