@@ -3,6 +3,7 @@
 // prints both rates and their ratio (the fetcher should reach at least 0.8 of wget).
 //
 //   bench_fetch [--scale K] [--pages N] [--repeats R]
+#include "common/BenchSupport.h"
 #include "config/Settings.h"
 #include "site/Fetcher.h"
 #include "talvex-sim/SimServerThread.h"
@@ -13,13 +14,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -64,12 +60,6 @@ QStringList pageUrls(const talvexsim::SitePages& pages, int count)
     return picked;
 }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
 // One run of the program's fetcher: each page into its cache file. Returns pages per second.
 double fetcherRun(const QStringList& urls, int* failures)
 {
@@ -80,54 +70,6 @@ double fetcherRun(const QStringList& urls, int* failures)
             ++*failures;
     }
     return urls.size() * 1000.0 / qMax<qint64>(1, timer.elapsed());
-}
-
-// One run of wget over the same list, through the same proxy, writing the pages below dir.
-bool wgetRun(const QString& wget, const QString& listFile, const QString& dir, quint16 port)
-{
-    QDir(dir).removeRecursively();
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("no_proxy"));
-    env.remove(QStringLiteral("NO_PROXY"));
-    process.setProcessEnvironment(env);
-    const QStringList args{QStringLiteral("-q"),
-                           QStringLiteral("-e"),
-                           QStringLiteral("use_proxy=yes"),
-                           QStringLiteral("-e"),
-                           QStringLiteral("http_proxy=http://127.0.0.1:%1/").arg(port),
-                           QStringLiteral("-x"),
-                           QStringLiteral("-P"),
-                           dir,
-                           QStringLiteral("-i"),
-                           listFile};
-    process.start(wget, args);
-    if (!process.waitForFinished(-1) || process.exitCode() != 0) {
-        std::fprintf(stderr, "wget failed (exit %d): %s\n", process.exitCode(),
-                     process.readAllStandardError().constData());
-        return false;
-    }
-    return true;
-}
-
-// Pages per second of one wget run, or -1 when wget failed.
-
-double wgetRate(const QString& wget, const QString& listFile, const QString& dir, quint16 port,
-                int pages)
-{
-    QElapsedTimer timer;
-    timer.start();
-    if (!wgetRun(wget, listFile, dir, port))
-        return -1;
-    return pages * 1000.0 / qMax<qint64>(1, timer.elapsed());
-}
-
-bool writeList(const QString& path, const QStringList& urls)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(urls.join(u'\n').toLatin1() + '\n') > 0;
 }
 
 void useProxy(const QString& folder, quint16 port)
@@ -167,26 +109,27 @@ int main(int argc, char** argv)
     int failures = 0;
     for (int r = 0; r < options.repeats; ++r)
         ours.append(fetcherRun(urls, &failures));
-    std::printf("  iNetGetFile : %8.1f pages/s (%d failed fetches)\n", median(ours), failures);
+    std::printf("  iNetGetFile : %8.1f pages/s (%d failed fetches)\n", bench::Median(ours),
+                failures);
 
-    const QString wget = QStandardPaths::findExecutable(QStringLiteral("wget"));
+    const QString wget = bench::FindWget();
     if (wget.isEmpty()) {
         std::printf("  wget        : not installed, no baseline measured\n");
         return 0;
     }
     const QString listFile = folder.filePath(QStringLiteral("urls.txt"));
-    if (!writeList(listFile, urls))
+    if (!bench::WriteUrlList(listFile, urls))
         return 1;
     QList<double> theirs;
     for (int r = 0; r < options.repeats; ++r) {
-        const double rate = wgetRate(wget, listFile, folder.filePath(QStringLiteral("wget")),
-                                     server.port(), int(urls.size()));
-        if (rate < 0)
+        const qint64 ms =
+            bench::TimeWget(wget, listFile, folder.filePath(QStringLiteral("wget")), server.port());
+        if (ms < 0)
             return 1;
-        theirs.append(rate);
+        theirs.append(urls.size() * 1000.0 / qMax<qint64>(1, ms));
     }
-    std::printf("  wget        : %8.1f pages/s\n", median(theirs));
+    std::printf("  wget        : %8.1f pages/s\n", bench::Median(theirs));
     std::printf("  ratio iNetGetFile / wget = %.2f (goal >= 0.80)\n",
-                median(ours) / median(theirs));
+                bench::Median(ours) / bench::Median(theirs));
     return 0;
 }

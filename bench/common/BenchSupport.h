@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What the benchmarks share: the wget baseline through the simulated site's proxy.
+namespace bench {
+
+double Median(QList<double> values);
+// Writes one URL per line.
+bool WriteUrlList(const QString& path, const QStringList& urls);
+// The system's wget, or "" when it is not installed.
+QString FindWget();
+// Fetches every URL of listFile with wget through the proxy at 127.0.0.1:port, writing the pages
+// below dir (emptied first). Milliseconds taken, or -1 when wget failed.
+qint64 TimeWget(const QString& wget, const QString& listFile, const QString& dir, quint16 port);
+
+} // namespace bench
