@@ -98,6 +98,35 @@ QString Icon(const QString& entry, ListLayout layout)
     return upTo(entry, 23, u'"');
 }
 
+int Size(const QString& entry, ListLayout layout)
+{
+    const QString nbsp = QStringLiteral("&nbsp;");
+    const qsizetype font = entry.indexOf(u"<FONT SIZE=");
+    if (layout == ListLayout::Classic) {
+        const qsizetype a = font < 0 ? -1 : entry.indexOf(u'(', font);
+        const qsizetype b = a < 0 ? -1 : entry.indexOf(u"K)", a);
+        return b < 0 ? -1 : entry.mid(a + 1, b - a - 1).toInt();
+    }
+    // The description ends at the first "&nbsp;" after "<BR>" (file_list) or at "<FONT SIZE="
+    // (LI); the size follows the next "&nbsp;" after the date, or after that end.
+    const qsizetype br = entry.indexOf(u"<BR>");
+    qsizetype from = layout == ListLayout::LI ? font : entry.indexOf(nbsp, br);
+    const qsizetype date = from < 0 ? -1 : entry.indexOf(u"公開", from);
+    if (date >= 0)
+        from = date;
+    const qsizetype a = from < 0 ? -1 : entry.indexOf(nbsp, from);
+    if (a < 0)
+        return -1;
+    const qsizetype k = entry.indexOf(u'K', a);
+    QString number = entry.mid(a + nbsp.size(), k - a - nbsp.size());
+    if (number.startsWith(u'('))
+        number.remove(0, 1);
+    bool ok = false;
+    const int kb = number.toInt(&ok);
+    const bool ended = k >= 0 && (entry.mid(k, 2) == u"K)" || entry.mid(k, 7) == u"K&nbsp;");
+    return ok && ended ? kb : -1;
+}
+
 bool HasNextPage(const QString& joined, ListLayout layout, qsizetype end)
 {
     switch (layout) {

@@ -30,6 +30,9 @@ QStringList Entries(const QString& joined, talvexsim::ListLayout layout, qsizety
 QString TargetPath(const QString& entry, talvexsim::ListLayout layout);
 // The type icon's file name found at the layout's fixed offset.
 QString Icon(const QString& entry, talvexsim::ListLayout layout);
+// The size in kilobytes printed after the date, or after where the description ends when there
+// is no date; -1 when none is printed there.
+int Size(const QString& entry, talvexsim::ListLayout layout);
 // Whether the page announces a further page by the layout's next-page rule.
 bool HasNextPage(const QString& joined, talvexsim::ListLayout layout, qsizetype end);
 // The sub-category links of a category page.

@@ -152,7 +152,9 @@ void TestSimulator::pageFeaturesPresent_data()
         {"file_list size before K&nbsp;", list, QStringLiteral("\\d+K&nbsp;シェア\\)")},
         {"file_list entry without version", list,
          QStringLiteral("<A HREF=\"/soft/[^\"]+\">[^<&]+</A>")},
-        {"LI entry without date", list, QStringLiteral("<FONT SIZE=\"-1\">\\(\\d+K")},
+        {"LI entry without date", list, QStringLiteral("<FONT SIZE=\"-1\">&nbsp;\\(\\d+K")},
+        {"LI priced entry without date", list,
+         QStringLiteral("<FONT SIZE=\"-1\">&nbsp;\\(\\d+K&nbsp;価格&nbsp;")},
         {"LI priced entry without size", list, QStringLiteral("公開&nbsp;価格&nbsp;")},
         {"classic entry without date", list, QStringLiteral("\\[日付不明\\]")},
         {"classic four-digit year", list,
@@ -253,6 +255,8 @@ void TestSimulator::listPagesFollowTheMarkers()
                     const QString icon = probe::Icon(entries[i], f.layout);
                     QCOMPARE(config::SoftTypeCodeOfIcon(icon, iconLayout(f.layout)),
                              rows[i].fileType);
+                    QVERIFY2(probe::Size(entries[i], f.layout) == rows[i].fileSize,
+                             qPrintable(url + u" rank " + QString::number(i + 1)));
                 }
                 QCOMPARE(probe::HasNextPage(joined, f.layout, end), page < site.pageCount(f.index));
             }

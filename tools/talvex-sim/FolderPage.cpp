@@ -137,10 +137,15 @@ QString liEntry(const Site& site, const ListRow& r)
            sitetext::TypeName(p.typeCode) + u"\">";
     if (p.isNew)
         out += u" <IMG SRC=\"/images/mark/new_orange.gif\" ALT=\"NEW\">";
-    out += reviewLink(r) + u"<BR>\n    " + textHtml(p, p.description) + u" <FONT SIZE=\"-1\">(";
+    // The size is read after the "&nbsp;" that follows the date, or, with no date, the first
+    // "&nbsp;" after "<FONT SIZE=": an undated entry opens its parentheses with one.
+    out += reviewLink(r) + u"<BR>\n    " + textHtml(p, p.description) + u" <FONT SIZE=\"-1\">";
     QStringList parts;
     if (p.openDate.isValid())
         parts.append(sitetext::TwoDigitDate(p.openDate) + u"公開");
+    else
+        out += u"&nbsp;";
+    out += u'(';
     if (p.sizeKb >= 0)
         parts.append(QString::number(p.sizeKb) + u'K');
     if (p.price > 0)

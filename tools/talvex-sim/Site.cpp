@@ -513,6 +513,7 @@ ListRow Site::listRow(int folder, int package, int ranking) const
     r.targetUrl = p.url;
     r.softName = p.name;
     r.version = p.version;
+    // Every layout prints a known size where the list reading looks for it, dated or not.
     r.fileSize = p.sizeKb;
     r.fileType = p.typeCode;
     r.newFlag = p.isNew ? 1 : 0;

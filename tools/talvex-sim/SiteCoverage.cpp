@@ -138,12 +138,16 @@ QList<Feature> listFeatures(ListLayout layout)
                   setType(p, 1);
                   p.sizeKb = -1;
               }});
-    f.append({layout, [](const Package& p) { return p.price > 0 && !p.openDate.isValid(); },
-              [](Package& p) {
-                  setType(p, 3);
-                  p.openDate = QDate();
-                  p.isNew = false;
-              }});
+    // An undated priced entry: its size is followed by "K&nbsp;" and then the price.
+    f.append(
+        {layout,
+         [](const Package& p) { return p.price > 0 && p.sizeKb >= 0 && !p.openDate.isValid(); },
+         [](Package& p) {
+             setType(p, 3);
+             giveSize(p);
+             p.openDate = QDate();
+             p.isNew = false;
+         }});
     return f;
 }
 
