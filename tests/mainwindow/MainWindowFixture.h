@@ -22,15 +22,6 @@ namespace fixture {
 inline const QString kLibrary = config::SiteRoot + QStringLiteral("tpack/filearea/");
 inline const QString kNewArrivals = config::SiteRoot + QStringLiteral("tpack/whats/");
 
-// The software types the tests use: Windows colour values are 0x00BBGGRR.
-inline void LoadTypes()
-{
-    config::SoftTypes() = {
-        {1, QStringLiteral("s_free2.gif"), QStringLiteral("フリー"), 0x0000FF, {}, {}},
-        {2, QStringLiteral("s_share2.gif"), QStringLiteral("シェア"), 0xFF8000, {}, {}},
-    };
-}
-
 // The settings a first start would have, for the keys the main window reads.
 inline void FirstStartSettings(const QString& dbPath)
 {
@@ -60,11 +51,14 @@ public:
         QVERIFY(catalogue::CreateEmptyCatalogue(m_path));
         FirstStartSettings(m_path);
         config::settings().CacheFolder = m_folder.file(QStringLiteral("CACHE"));
-        LoadTypes();
+        // Windows colour values are 0x00BBGGRR.
+        config::SoftTypes() = {
+            {1, QStringLiteral("s_free2.gif"), QStringLiteral("フリー"), 0x0000FF, {}, {}},
+            {2, QStringLiteral("s_share2.gif"), QStringLiteral("シェア"), 0xFF8000, {}, {}},
+        };
     }
 
     QString path() const { return m_path; }
-    const TestFolder& folder() const { return m_folder; }
 
     // A folder below the library or the new arrivals, with its depth taken from its URL.
     void addFolder(const QString& url, const QString& description) const

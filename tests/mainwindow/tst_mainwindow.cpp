@@ -13,7 +13,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QFileInfo>
-#include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QSignalSpy>
@@ -46,17 +45,18 @@ void AddFolderTree(const fixture::Catalogue& db)
     db.addFolder(kNewArrivals + QStringLiteral("win/"), QStringLiteral("新着Windows"));
 }
 
-// Three entries of the util folder: names, sizes, marks and prices differ.
+// Three entries of the util folder: names, sizes, marks and prices differ. The sizes order
+// differently as numbers and as texts.
 QList<catalogue::EntryRow> UtilEntries()
 {
     catalogue::EntryRow a = Entry(kUtil, kPage, QStringLiteral("beta"));
-    a.FileSize = 1234;
+    a.FileSize = 1234567;
     a.RegiMoney = 1500;
     a.PickUpURL = config::SiteRoot + QStringLiteral("pickup/1.html");
     a.AuthorURL = QStringLiteral("http://author.example/");
     catalogue::EntryRow b = Entry(kUtil, config::SiteRoot + QStringLiteral("soft/se000200.html"),
                                   QStringLiteral("Alpha"));
-    b.FileSize = 90;
+    b.FileSize = 999999;
     b.NewFlag = 1;
     b.NewsURL = config::SiteRoot + QStringLiteral("news/2.html");
     catalogue::EntryRow c = Entry(kUtil, config::SiteRoot + QStringLiteral("soft/se000300.html"),
@@ -64,6 +64,19 @@ QList<catalogue::EntryRow> UtilEntries()
     c.FileType = 2;
     c.Favorites = true;
     return {a, b, c};
+}
+
+void AddUtilFolder(const fixture::Catalogue& db)
+{
+    AddFolderTree(db);
+    db.addEntries(UtilEntries());
+}
+
+// Shows the window and clicks one node of the tree.
+void ShowAt(frmMain& window, const QString& key)
+{
+    fixture::ShowWindow(window);
+    fixture::ClickNode(window, key);
 }
 
 QStringList Children(const QTreeWidgetItem* node)
@@ -108,17 +121,11 @@ class TstMainWindow : public QObject
 private slots:
     void treeHasFourRootsAndTwoLevelsOfFolders();
     void expansionReadsTheNextLevelsOnce();
-    void nodePathsForTheStatusBar_data();
-    void nodePathsForTheStatusBar();
     void rowFormatting_data();
     void rowFormatting();
     void fillShowsTypeColoursAndSelectsFirstRow();
     void searchViewKeepsToSearchMax();
     void headerClicksToggleTheSortOrder();
-    void iconColumnSortsByTheHiddenMark();
-    void sortRoleGivesTypedValues();
-    void statusPanelsFollowTheSelection();
-    void favouritesViewShowsTheEntryCategoryPath();
     void clickingAnAreaRootSetsTheAreaAndListsItsOwnKey();
     void onlineModeReachesForTheSiteOnlyFromFolders();
     void firstStartUsesSeventyPercentCentred();
@@ -127,12 +134,10 @@ private slots:
     void statusPanelWidths_data();
     void statusPanelWidths();
     void splitterDragStopsShortOfTheEdges();
-    void netModeShowsExactlyOneMode_data();
-    void netModeShowsExactlyOneMode();
-    void toolbarModeButtonsAreExclusive();
+    void netModeMenuAndToolbarShowOneMode();
     void unbuiltCommandsStayDisabled();
     void updateCommandsNeedTheUpdateWindow();
-    void commandStatesFollowTheSelection();
+    void selectionDrivesStatusAndCommands();
     void folderMenuStates_data();
     void folderMenuStates();
     void rightClickChoosingNothingKeepsTheView();
@@ -179,7 +184,6 @@ void TstMainWindow::expansionReadsTheNextLevelsOnce()
     FolderTree* tree = window.tview();
     QTreeWidgetItem* win = tree->Node(kWin);
     win->setExpanded(true);
-    QCOMPARE(win->data(0, FolderTree::TagRole).toString(), QStringLiteral("OK"));
     QCOMPARE(Children(tree->Node(kUtil)), QStringList{QStringLiteral("ディスク")});
     QVERIFY(!tree->Node(kDisk + QStringLiteral("tools/")));
 
@@ -196,83 +200,45 @@ void TstMainWindow::expansionReadsTheNextLevelsOnce()
     QCOMPARE(Children(tree->Node(kDisk)), QStringList{QStringLiteral("ツール")});
 }
 
-void TstMainWindow::nodePathsForTheStatusBar_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("path");
-    QTest::newRow("three levels") << kDisk << QStringLiteral("Windows > ユーティリティ > ディスク");
-    QTest::newRow("first level") << kWin << QStringLiteral("Windows");
-    QTest::newRow("area root") << kLibrary << QString();
-    QTest::newRow("favourites") << QStringLiteral("Favorites") << QStringLiteral("お気に入り");
-    QTest::newRow("search") << QStringLiteral("Search") << QStringLiteral("検索結果");
-}
-
-void TstMainWindow::nodePathsForTheStatusBar()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, path);
-    fixture::Catalogue db;
-    AddFolderTree(db);
-    frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, key);
-    QCOMPARE(window.StatusText(1), path);
-}
-
 void TstMainWindow::rowFormatting_data()
 {
+    // marks: the fields set, P pick-up, R news article, N new; shown: size, price, mark texts.
     QTest::addColumn<std::optional<qint64>>("size");
     QTest::addColumn<qint64>("price");
-    QTest::addColumn<QString>("pickUp");
-    QTest::addColumn<QString>("news");
-    QTest::addColumn<int>("newFlag");
-    QTest::addColumn<QString>("sizeText");
-    QTest::addColumn<QString>("priceText");
-    QTest::addColumn<QString>("mark");
+    QTest::addColumn<QString>("marks");
+    QTest::addColumn<QStringList>("shown");
     QTest::addColumn<int>("icon");
-    const QString p = QStringLiteral("http://p/");
-    const QString n = QStringLiteral("http://n/");
-    const std::optional<qint64> none;
-    QTest::newRow("plain") << std::optional<qint64>(1234) << qint64(1500) << QString() << QString()
-                           << 0 << QStringLiteral("  1234") << QStringLiteral("  1,500")
-                           << QStringLiteral("---") << 4;
-    QTest::newRow("pick-up and new")
-        << none << qint64(0) << p << QString() << 1 << QStringLiteral("---") << QStringLiteral(" ")
-        << QStringLiteral("P-N") << 1;
-    QTest::newRow("all three marks")
-        << std::optional<qint64>(0) << qint64(1234567) << p << n << 1 << QStringLiteral("---")
-        << QStringLiteral("1,234,567") << QStringLiteral("PRN") << 3;
-    QTest::newRow("new with news")
-        << std::optional<qint64>(123456) << qint64(100) << QString() << n << 1
-        << QStringLiteral("123456") << QStringLiteral("    100") << QStringLiteral("-RN") << 3;
-    QTest::newRow("new only") << std::optional<qint64>(5) << qint64(0) << QString() << QString()
-                              << 1 << QStringLiteral("     5") << QStringLiteral(" ")
-                              << QStringLiteral("--N") << 2;
+    QTest::newRow("plain") << std::optional<qint64>(1234) << qint64(1500) << QString()
+                           << QStringList{u"  1234"_qs, u"  1,500"_qs, u"---"_qs} << 4;
+    QTest::newRow("no size, free, pick-up beats new")
+        << std::optional<qint64>() << qint64(0) << u"PN"_qs
+        << QStringList{u"---"_qs, u" "_qs, u"P-N"_qs} << 1;
+    QTest::newRow("zero size, news beats all")
+        << std::optional<qint64>(0) << qint64(1234567) << u"PRN"_qs
+        << QStringList{u"---"_qs, u"1,234,567"_qs, u"PRN"_qs} << 3;
+    QTest::newRow("six digits, new only")
+        << std::optional<qint64>(123456) << qint64(100) << u"N"_qs
+        << QStringList{u"123456"_qs, u"    100"_qs, u"--N"_qs} << 2;
 }
 
 void TstMainWindow::rowFormatting()
 {
     QFETCH(std::optional<qint64>, size);
     QFETCH(qint64, price);
-    QFETCH(QString, pickUp);
-    QFETCH(QString, news);
-    QFETCH(int, newFlag);
-    QFETCH(QString, sizeText);
-    QFETCH(QString, priceText);
-    QFETCH(QString, mark);
+    QFETCH(QString, marks);
+    QFETCH(QStringList, shown);
     QFETCH(int, icon);
     TestFolder folder;
     fixture::FirstStartSettings(QString());
     catalogue::EntryRow entry = Entry(kUtil, kPage, QStringLiteral("x"));
     entry.FileSize = size;
     entry.RegiMoney = price;
-    entry.PickUpURL = pickUp;
-    entry.NewsURL = news;
-    entry.NewFlag = newFlag;
+    entry.PickUpURL = marks.contains(u'P') ? u"http://p/"_qs : QString();
+    entry.NewsURL = marks.contains(u'R') ? u"http://n/"_qs : QString();
+    entry.NewFlag = marks.contains(u'N');
     const ListRow row = MakeListRow(entry);
-    QCOMPARE(row.text[SizeColumn], sizeText);
-    QCOMPARE(row.text[PriceColumn], priceText);
-    QCOMPARE(row.text[MarkColumn], mark);
+    QCOMPARE((QStringList{row.text[SizeColumn], row.text[PriceColumn], row.text[MarkColumn]}),
+             shown);
     QCOMPARE(row.icon, icon);
     QCOMPARE(row.text[DateColumn], QStringLiteral("----/--/--"));
 }
@@ -287,11 +253,9 @@ void TstMainWindow::fillShowsTypeColoursAndSelectsFirstRow()
     rows[1].FileType = 42; // not in the type table
     db.addEntries(rows);
     frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, kUtil);
+    ShowAt(window, kUtil);
 
     const SoftwareListModel* model = window.lstView()->listModel();
-    QCOMPARE(model->rowCount(), 3);
     QCOMPARE(
         fixture::ColumnTexts(window, NameColumn),
         (QStringList{QStringLiteral("beta"), QStringLiteral("Alpha"), QStringLiteral("gamma")}));
@@ -306,8 +270,6 @@ void TstMainWindow::fillShowsTypeColoursAndSelectsFirstRow()
     QCOMPARE(model->index(2, PriceColumn).data(Qt::ForegroundRole).value<QColor>(),
              QColor(0, 0x80, 0xFF));
     QVERIFY(!model->index(1, NameColumn).data(Qt::ForegroundRole).isValid());
-    QCOMPARE(model->index(0, IconColumn).data(SoftwareListModel::KeyRole).toString(), kPage);
-    QCOMPARE(model->index(0, IconColumn).data(SoftwareListModel::BaseRole).toString(), kUtil);
     QVERIFY(!model->index(0, IconColumn).data(Qt::DecorationRole).value<QIcon>().isNull());
     QVERIFY(window.lstView()->isColumnHidden(MarkColumn));
     // After the fill the first row alone is selected and its mark is in panel 3.
@@ -326,8 +288,7 @@ void TstMainWindow::searchViewKeepsToSearchMax()
     db.addEntries(rows);
     config::settings().SearchMax = 3;
     frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, QStringLiteral("Search"));
+    ShowAt(window, QStringLiteral("Search"));
     QCOMPARE(fixture::ColumnTexts(window, NameColumn),
              (QStringList{QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("3")}));
 }
@@ -335,13 +296,11 @@ void TstMainWindow::searchViewKeepsToSearchMax()
 void TstMainWindow::headerClicksToggleTheSortOrder()
 {
     fixture::Catalogue db;
-    AddFolderTree(db);
-    db.addEntries(UtilEntries());
+    AddUtilFolder(db);
     config::settings().SortKey = 1;
     config::settings().SortOrder = 0;
     frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, kUtil);
+    ShowAt(window, kUtil);
     const SoftwareListModel* model = window.lstView()->listModel();
     const QStringList ascending{QStringLiteral("Alpha"), QStringLiteral("beta"),
                                 QStringLiteral("gamma")};
@@ -349,110 +308,29 @@ void TstMainWindow::headerClicksToggleTheSortOrder()
     QCOMPARE(model->headerImage(NameColumn), 0);
 
     fixture::ClickHeader(window, NameColumn);
-    QCOMPARE(model->sortOrder(), Qt::DescendingOrder);
     QCOMPARE(
         fixture::ColumnTexts(window, NameColumn),
         (QStringList{QStringLiteral("gamma"), QStringLiteral("beta"), QStringLiteral("Alpha")}));
     QCOMPARE(model->headerImage(NameColumn), 1);
-
     fixture::ClickHeader(window, NameColumn);
     QCOMPARE(fixture::ColumnTexts(window, NameColumn), ascending);
-    QCOMPARE(model->headerImage(NameColumn), 0);
 
     // Moving to another column toggles as well: ascending was last, so sizes come descending,
-    // the missing size last.
+    // by number, the missing size last.
     fixture::ClickHeader(window, SizeColumn);
     QCOMPARE(
         fixture::ColumnTexts(window, SizeColumn),
-        (QStringList{QStringLiteral("  1234"), QStringLiteral("    90"), QStringLiteral("---")}));
+        (QStringList{QStringLiteral("1234567"), QStringLiteral("999999"), QStringLiteral("---")}));
     QCOMPARE(model->headerImage(SizeColumn), 1);
     QCOMPARE(model->headerImage(NameColumn), -1);
-}
 
-void TstMainWindow::iconColumnSortsByTheHiddenMark()
-{
-    fixture::Catalogue db;
-    AddFolderTree(db);
-    db.addEntries(UtilEntries());
-    config::settings().SortKey = 8;
-    config::settings().SortOrder = 1;
-    frmMain window;
-    fixture::ShowWindow(window);
-    const SoftwareListModel* model = window.lstView()->listModel();
-    // A stored mark sort shows its arrow on the icon column.
-    QCOMPARE(model->headerImage(IconColumn), 1);
-    QCOMPARE(model->headerImage(MarkColumn), -1);
-    fixture::ClickNode(window, kUtil);
-    QCOMPARE(fixture::ColumnTexts(window, MarkColumn),
-             (QStringList{QStringLiteral("P--"), QStringLiteral("-RN"), QStringLiteral("---")}));
-
+    // The icon column sorts by the hidden mark column and carries its arrow.
     fixture::ClickHeader(window, IconColumn);
     QCOMPARE(model->sortColumn(), int(MarkColumn));
-    QCOMPARE(model->sortOrder(), Qt::AscendingOrder);
     QCOMPARE(fixture::ColumnTexts(window, MarkColumn),
              (QStringList{QStringLiteral("---"), QStringLiteral("-RN"), QStringLiteral("P--")}));
     QCOMPARE(model->headerImage(IconColumn), 0);
-}
-
-void TstMainWindow::sortRoleGivesTypedValues()
-{
-    TestFolder folder;
-    fixture::FirstStartSettings(QString());
-    catalogue::EntryRow dated = Entry(kUtil, kPage, QStringLiteral("a"));
-    dated.OpenDate = QDateTime(QDate(1999, 12, 31), QTime());
-    dated.FileSize = 7;
-    dated.RegiMoney = 2000;
-    catalogue::EntryRow undated = Entry(kUtil, kPage + u'2', QStringLiteral("b"));
-    SoftwareListModel model;
-    model.setEntries({dated, undated});
-    const auto value = [&model](int row, int column) {
-        return model.index(row, column).data(SoftwareListModel::SortRole);
-    };
-    QCOMPARE(value(0, SizeColumn), QVariant(qint64(7)));
-    QCOMPARE(value(0, PriceColumn), QVariant(qint64(2000)));
-    QCOMPARE(value(0, DateColumn), QVariant(QDate(1999, 12, 31)));
-    QCOMPARE(value(1, SizeColumn), QVariant(qint64(-1)));
-    QCOMPARE(value(1, DateColumn), QVariant(QDate()));
-    // Entries without a date sort before every dated one.
-    model.sort(DateColumn, Qt::AscendingOrder);
-    QCOMPARE(model.rowAt(0).text[NameColumn], QStringLiteral("b"));
-    model.sort(DateColumn, Qt::DescendingOrder);
-    QCOMPARE(model.rowAt(0).text[NameColumn], QStringLiteral("a"));
-}
-
-void TstMainWindow::statusPanelsFollowTheSelection()
-{
-    fixture::Catalogue db;
-    AddFolderTree(db);
-    db.addEntries(UtilEntries());
-    frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, kUtil);
-    QCOMPARE(window.StatusText(1), QStringLiteral("Windows > ユーティリティ"));
-    QCOMPARE(window.StatusText(2), QStringLiteral("選択数:   1 / ライブラリ数:   3"));
-    QCOMPARE(window.StatusText(3), QStringLiteral("P--"));
-
-    window.commands()->item(u"mnu_edit_sub", 0)->trigger(); // すべて選択
-    QCOMPARE(window.StatusText(2), QStringLiteral("選択数:   3 / ライブラリ数:   3"));
-    QCOMPARE(window.StatusText(3), QString());
-    // Inverting a full selection leaves nothing selected.
-    QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);
-    QCOMPARE(window.lstView()->SelectedCount(), 0);
-    QCOMPARE(window.StatusText(2), QStringLiteral("選択数:   0 / ライブラリ数:   3"));
-    // A folder path stays in panel 1 whatever the selection.
-    QCOMPARE(window.StatusText(1), QStringLiteral("Windows > ユーティリティ"));
-}
-
-void TstMainWindow::favouritesViewShowsTheEntryCategoryPath()
-{
-    fixture::Catalogue db;
-    AddFolderTree(db);
-    db.addEntries(UtilEntries()); // gamma is a favourite
-    frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, QStringLiteral("Favorites"));
-    QCOMPARE(fixture::ColumnTexts(window, NameColumn), QStringList{QStringLiteral("gamma")});
-    QCOMPARE(window.StatusText(1), QStringLiteral("Windows > ユーティリティ"));
+    QCOMPARE(model->headerImage(MarkColumn), -1);
 }
 
 void TstMainWindow::clickingAnAreaRootSetsTheAreaAndListsItsOwnKey()
@@ -463,13 +341,13 @@ void TstMainWindow::clickingAnAreaRootSetsTheAreaAndListsItsOwnKey()
                    Entry(config::AreaUrls[0], kPage, QStringLiteral("start page entry")),
                    Entry(kNewArrivals + QStringLiteral("win/"), kPage, QStringLiteral("new"))});
     frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, kNewArrivals + QStringLiteral("win/"));
+    ShowAt(window, kNewArrivals + QStringLiteral("win/"));
     QCOMPARE(update::runState().CurrentArea, 1);
     QCOMPARE(fixture::ColumnTexts(window, NameColumn), QStringList{QStringLiteral("new")});
     fixture::ClickNode(window, kLibrary);
     QCOMPARE(update::runState().CurrentArea, 0);
     QCOMPARE(fixture::ColumnTexts(window, NameColumn), QStringList{QStringLiteral("root entry")});
+    QCOMPARE(window.StatusText(1), QString());
     // The favourites view leaves the area alone.
     update::runState().CurrentArea = 1;
     fixture::ClickNode(window, QStringLiteral("Favorites"));
@@ -495,8 +373,7 @@ void TstMainWindow::onlineModeReachesForTheSiteOnlyFromFolders()
     site::SetRetryPauseForTests(0);
     msg::ScriptedSink sink;
     frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, QStringLiteral("Search"));
+    ShowAt(window, QStringLiteral("Search"));
     fixture::ClickNode(window, QStringLiteral("Favorites"));
     QVERIFY(sink.shown.isEmpty());
     fixture::ClickNode(window, kUtil);
@@ -518,8 +395,7 @@ void TstMainWindow::firstStartUsesSeventyPercentCentred()
     QVERIFY(qAbs(g.center().x() - screen.center().x()) <= 2);
     QVERIFY(qAbs(g.center().y() - screen.center().y()) <= 2);
     fixture::ShowWindow(window);
-    const double dpi = LogicalDpi(&window);
-    QCOMPARE(window.splitter()->SplitterLeft(), TwipsToPixels(2940, dpi));
+    QCOMPARE(window.splitter()->SplitterLeft(), TwipsToPixels(2940, LogicalDpi(&window)));
 }
 
 void TstMainWindow::settingsWrittenAtClose_data()
@@ -554,22 +430,27 @@ void TstMainWindow::settingsWrittenAtClose()
     }
     const qint64 sizeBefore = QFileInfo(db.path()).size();
     config::Settings& s = config::settings();
-    const double dpi = 96.0;
-    s.Left = PixelsToTwips(100, dpi);
-    s.Top = PixelsToTwips(80, dpi);
-    s.Width = PixelsToTwips(640, dpi);
-    s.Height = PixelsToTwips(480, dpi);
-    s.SplitterLeft = PixelsToTwips(150, dpi);
+    s.Left = PixelsToTwips(100, 96.0);
+    s.Top = PixelsToTwips(80, 96.0);
+    s.Width = PixelsToTwips(640, 96.0);
+    s.Height = PixelsToTwips(480, 96.0);
+    s.SplitterLeft = PixelsToTwips(150, 96.0);
     s.SortKey = 4;
     s.SortOrder = 1;
     s.Update = 1;
     s.RecordListWidth = recordWidths;
     s.CompactBeforeEnd = 1;
-    const QStringList expected{QString::number(s.Top), QString::number(s.Left),
-                               QString::number(s.Width), QString::number(s.Height)};
+    const QStringList expected{QString::number(s.Top),
+                               QString::number(s.Left),
+                               QString::number(s.Width),
+                               QString::number(s.Height),
+                               lastWinState,
+                               QString::number(s.SplitterLeft),
+                               u"4"_qs,
+                               u"1"_qs};
 
     frmMain window;
-    QCOMPARE(LogicalDpi(&window), dpi);
+    QCOMPARE(LogicalDpi(&window), 96.0);
     fixture::ShowWindow(window);
     window.lstView()->header()->resizeSection(NameColumn, 200);
     if (state == u"min")
@@ -577,29 +458,19 @@ void TstMainWindow::settingsWrittenAtClose()
     else if (state == u"max")
         window.showMaximized();
     QTRY_COMPARE(window.isMaximized(), state == u"max");
-    QCOMPARE(window.isMinimized(), state == u"min");
     QSignalSpy unloaded(&window, &frmMain::unloaded);
     QVERIFY(window.close());
     QCOMPARE(unloaded.count(), 1);
 
-    const auto w = [&db](const char* key) {
-        return db.ini(u"Window"_qs, QString::fromLatin1(key));
-    };
-    QCOMPARE((QStringList{w("Top"), w("Left"), w("Width"), w("Height")}), expected);
-    QCOMPARE(w("LastWinState"), lastWinState);
-    QCOMPARE(w("SplitterLeft"), QString::number(PixelsToTwips(150, dpi)));
-    QCOMPARE(w("SortKey"), QStringLiteral("4"));
-    QCOMPARE(w("SortOrder"), QStringLiteral("1"));
+    QStringList written;
+    for (const char* key :
+         {"Top", "Left", "Width", "Height", "LastWinState", "SplitterLeft", "SortKey", "SortOrder"})
+        written << db.ini(u"Window"_qs, QString::fromLatin1(key));
+    QCOMPARE(written, expected);
     QCOMPARE(db.ini(u"CACHE"_qs, u"Update"_qs), QStringLiteral("1"));
     QCOMPARE(db.ini(u"Agent"_qs, u"0"_qs), config::ProgramVersionText());
-    if (recordWidths == 1) {
-        QCOMPARE(w("ListView2"), QString::number(PixelsToTwips(200, dpi)));
-        QCOMPARE(w("ListView9"), QStringLiteral("0"));
-        QCOMPARE(s.ListViewWidths[1], PixelsToTwips(200, dpi));
-    } else {
-        QCOMPARE(w("ListView2"), QStringLiteral("<none>"));
-    }
-    QCOMPARE(s.LastWinState, lastWinState.toInt());
+    QCOMPARE(db.ini(u"Window"_qs, u"ListView2"_qs),
+             recordWidths ? QString::number(PixelsToTwips(200, 96.0)) : u"<none>"_qs);
     QCOMPARE(QFileInfo(db.path()).size() < sizeBefore, compacts);
 }
 
@@ -607,26 +478,20 @@ void TstMainWindow::statusPanelWidths_data()
 {
     QTest::addColumn<int>("outer");
     QTest::addColumn<int>("inner");
-    QTest::addColumn<int>("path");
-    QTest::addColumn<int>("progress");
-    QTest::addColumn<int>("mark");
-    QTest::newRow("wide") << 12000 << 11880 << 8280 << 2600 << 1000;
-    QTest::newRow("exactly 3600") << 3600 << 3480 << 1 << 2600 << 1000;
-    QTest::newRow("narrow") << 3599 << 3480 << 1 << 1794 << 1794;
-    QTest::newRow("tiny") << 8 << 0 << 1 << 0 << 0;
+    QTest::addColumn<QList<int>>("widths"); // path, progress, mark
+    QTest::newRow("wide") << 12000 << 11880 << QList<int>{8280, 2600, 1000};
+    QTest::newRow("exactly 3600") << 3600 << 3480 << QList<int>{1, 2600, 1000};
+    QTest::newRow("narrow") << 3599 << 3480 << QList<int>{1, 1794, 1794};
+    QTest::newRow("tiny") << 8 << 0 << QList<int>{1, 0, 0};
 }
 
 void TstMainWindow::statusPanelWidths()
 {
     QFETCH(int, outer);
     QFETCH(int, inner);
-    QFETCH(int, path);
-    QFETCH(int, progress);
-    QFETCH(int, mark);
+    QFETCH(QList<int>, widths);
     const PanelWidths w = StatusPanelWidths(outer, inner);
-    QCOMPARE(w.path, path);
-    QCOMPARE(w.progress, progress);
-    QCOMPARE(w.mark, mark);
+    QCOMPARE((QList<int>{w.path, w.progress, w.mark}), widths);
 }
 
 void TstMainWindow::splitterDragStopsShortOfTheEdges()
@@ -636,8 +501,7 @@ void TstMainWindow::splitterDragStopsShortOfTheEdges()
     config::settings().Height = PixelsToTwips(400, 96.0);
     frmMain window;
     fixture::ShowWindow(window);
-    MainSplitter* splitter = window.splitter();
-    QSplitterHandle* handle = splitter->handle(1);
+    QSplitterHandle* handle = window.splitter()->handle(1);
     const int margin = TwipsToPixels(1000, LogicalDpi(&window));
     const auto listLeft = [&] { return window.lstView()->mapTo(&window, QPoint()).x(); };
     const auto drag = [&](int dx) {
@@ -654,74 +518,47 @@ void TstMainWindow::splitterDragStopsShortOfTheEdges()
     QCOMPARE(listLeft(), window.frameGeometry().width() - margin - 100);
 }
 
-void TstMainWindow::netModeShowsExactlyOneMode_data()
-{
-    QTest::addColumn<int>("item");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("button");
-    QTest::newRow("online") << 0 << 3 << QStringLiteral("Online");
-    QTest::newRow("cache") << 1 << 1 << QStringLiteral("Cache");
-    QTest::newRow("cache-date") << 2 << 2 << QStringLiteral("CacheDate");
-    QTest::newRow("offline") << 3 << 0 << QStringLiteral("OffLine");
-}
-
-void TstMainWindow::netModeShowsExactlyOneMode()
-{
-    QFETCH(int, item);
-    QFETCH(int, mode);
-    QFETCH(QString, button);
-    fixture::Catalogue db;
-    frmMain window;
-    MainCommands* c = window.commands();
-    // The stored mode (offline) shows first, then the menu choice replaces it.
-    QVERIFY(c->item(u"mnu_tool_suba", 3)->isChecked());
-    c->item(u"mnu_tool_suba", item)->trigger();
-    QCOMPARE(config::settings().Update, mode);
-    for (int i = 0; i < 4; ++i)
-        QCOMPARE(c->item(u"mnu_tool_suba", i)->isChecked(), i == item);
-    QCOMPARE(c->modeButtons()->checkedAction(), c->button(button));
-    // Choosing the checked item again keeps it checked.
-    c->item(u"mnu_tool_suba", item)->trigger();
-    QVERIFY(c->item(u"mnu_tool_suba", item)->isChecked());
-    // A mode outside 0 to 3 clears the menu and leaves the toolbar.
-    window.SetNetMode(7);
-    for (int i = 0; i < 4; ++i)
-        QVERIFY(!c->item(u"mnu_tool_suba", i)->isChecked());
-    QCOMPARE(c->modeButtons()->checkedAction(), c->button(button));
-}
-
-void TstMainWindow::toolbarModeButtonsAreExclusive()
+void TstMainWindow::netModeMenuAndToolbarShowOneMode()
 {
     fixture::Catalogue db;
     frmMain window;
     fixture::ShowWindow(window);
     MainCommands* c = window.commands();
-    QToolBar* bar = c->toolbar();
-    const QList<QPair<QString, int>> clicks{{QStringLiteral("OffLine"), 0},
-                                            {QStringLiteral("Online"), 3},
-                                            {QStringLiteral("Online"), 3},
-                                            {QStringLiteral("Cache"), 1}};
-    for (const auto& [key, mode] : clicks) {
-        QWidget* tool = bar->widgetForAction(c->button(key));
-        QTest::mouseClick(tool, Qt::LeftButton);
-        QCOMPARE(config::settings().Update, mode);
-        int pressed = 0;
-        for (QAction* a : c->modeButtons()->actions())
-            pressed += a->isChecked();
-        QCOMPARE(pressed, 1);
-        QVERIFY(c->button(key)->isChecked());
+    // Menu order; the stored numbers differ from it.
+    const QStringList buttons{u"Online"_qs, u"Cache"_qs, u"CacheDate"_qs, u"OffLine"_qs};
+    const QList<int> modes{3, 1, 2, 0};
+    const auto checkedItems = [c] {
+        QList<int> on;
+        for (int i = 0; i < 4; ++i)
+            if (c->item(u"mnu_tool_suba", i)->isChecked())
+                on.append(i);
+        return on;
+    };
+    QCOMPARE(checkedItems(), QList<int>{3}); // the stored offline mode
+    for (int i = 0; i < 4; ++i) {
+        // Choosing the checked item again keeps it checked.
+        c->item(u"mnu_tool_suba", i)->trigger();
+        c->item(u"mnu_tool_suba", i)->trigger();
+        QCOMPARE(config::settings().Update, modes[i]);
+        QCOMPARE(checkedItems(), QList<int>{i});
+        QCOMPARE(c->modeButtons()->checkedAction(), c->button(buttons[i]));
+        // The next mode's toolbar button moves the menu's check with it.
+        const int next = (i + 1) % 4;
+        QTest::mouseClick(c->toolbar()->widgetForAction(c->button(buttons[next])), Qt::LeftButton);
+        QCOMPARE(config::settings().Update, modes[next]);
+        QCOMPARE(checkedItems(), QList<int>{next});
     }
-    QVERIFY(c->item(u"mnu_tool_suba", 1)->isChecked());
+    // A mode outside 0 to 3 clears the menu.
+    window.SetNetMode(7);
+    QVERIFY(checkedItems().isEmpty());
 }
 
 void TstMainWindow::unbuiltCommandsStayDisabled()
 {
     fixture::Catalogue db;
-    AddFolderTree(db);
-    db.addEntries(UtilEntries());
+    AddUtilFolder(db);
     frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, kUtil); // one entry selected: the rules would enable most items
+    ShowAt(window, kUtil); // one entry selected: the rules would enable most items
     MainCommands* c = window.commands();
     const QList<QPair<QString, int>> items{
         {u"mnu_file_sub"_qs, 0},     {u"mnu_edit_sub"_qs, 5},    {u"mnu_ope_sub"_qs, 1},
@@ -731,22 +568,17 @@ void TstMainWindow::unbuiltCommandsStayDisabled()
         {u"mnu_frclick_sub"_qs, 99}, {u"mnu_ope_suba"_qs, 2},    {u"mnu_ope_suba"_qs, 3},
         {u"mnu_edit_suba"_qs, 6},    {u"mnu_rclick_subb"_qs, 6},
     };
-    for (const auto& [array, index] : items) {
-        QAction* a = c->item(array, index);
-        QVERIFY2(a, qPrintable(ItemName(array, index)));
-        QVERIFY2(!a->isEnabled(), qPrintable(ItemName(array, index)));
-    }
+    for (const auto& [array, index] : items)
+        QVERIFY2(!c->item(array, index)->isEnabled(), qPrintable(ItemName(array, index)));
     for (QStringView key : {u"Save", u"Search", u"Property", u"Setting"})
         QVERIFY2(!c->button(key)->isEnabled(), qPrintable(key.toString()));
     // What the window carries out itself is enabled.
-    for (const auto& [array, index] : QList<QPair<QString, int>>{{u"mnu_file_sub"_qs, 1},
-                                                                 {u"mnu_file_sub"_qs, 2},
-                                                                 {u"mnu_edit_sub"_qs, 0},
-                                                                 {u"mnu_ope_suba"_qs, 0},
-                                                                 {u"mnu_ope_suba"_qs, 1},
-                                                                 {u"mnu_ope_suba"_qs, 4},
-                                                                 {u"mnu_refresh_sub"_qs, 0},
-                                                                 {u"mnu_refresh_sub"_qs, 1}})
+    const QList<QPair<QString, int>> working{
+        {u"mnu_file_sub"_qs, 1},    {u"mnu_file_sub"_qs, 2},    {u"mnu_edit_sub"_qs, 0},
+        {u"mnu_ope_suba"_qs, 0},    {u"mnu_ope_suba"_qs, 1},    {u"mnu_ope_suba"_qs, 4},
+        {u"mnu_refresh_sub"_qs, 0}, {u"mnu_refresh_sub"_qs, 1},
+    };
+    for (const auto& [array, index] : working)
         QVERIFY2(c->item(array, index)->isEnabled(), qPrintable(ItemName(array, index)));
     QVERIFY(c->button(u"Refresh")->isEnabled());
 }
@@ -757,8 +589,7 @@ void TstMainWindow::updateCommandsNeedTheUpdateWindow()
     AddFolderTree(db);
     msg::ScriptedSink sink;
     frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, kWin);
+    ShowAt(window, kWin);
     MainCommands* c = window.commands();
     QVERIFY(!c->item(u"mnu_refresh_sub", 2)->isEnabled());
     QVERIFY(!c->button(u"RefreshClass")->isEnabled());
@@ -786,17 +617,16 @@ void TstMainWindow::updateCommandsNeedTheUpdateWindow()
     update::runState().UpdateTargetUrl.clear();
 }
 
-void TstMainWindow::commandStatesFollowTheSelection()
+void TstMainWindow::selectionDrivesStatusAndCommands()
 {
     fixture::Catalogue db;
-    AddFolderTree(db);
-    db.addEntries(UtilEntries());
+    AddUtilFolder(db);
     frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, kUtil);
+    ShowAt(window, kUtil);
     MainCommands* c = window.commands();
+    QCOMPARE(window.StatusText(1), QStringLiteral("Windows > ユーティリティ"));
+    QCOMPARE(window.StatusText(2), QStringLiteral("選択数:   1 / ライブラリ数:   3"));
     // First row: a priced pick-up entry without a news article.
-    QCOMPARE(window.currentEntry().page, kPage);
     QCOMPARE(window.currentEntry().downloadPage, update::DownloadPageUrl(kPage));
     for (QStringView menu :
          {u"mnu_rclick_suba", u"mnu_rclick_subb", u"mnu_edit_suba", u"mnu_ope_suba"}) {
@@ -807,18 +637,25 @@ void TstMainWindow::commandStatesFollowTheSelection()
     QVERIFY(!c->button(u"DeleteFavorites")->isEnabled());
     QVERIFY(c->item(u"mnu_ope_sub", 0)->isEnabled());
 
-    // Two rows: the single-entry commands go off, adding favourites stays on.
-    window.lstView()->selectionModel()->select(window.lstView()->listModel()->index(1, 0),
-                                               QItemSelectionModel::Select |
-                                                   QItemSelectionModel::Rows);
+    // Several rows: the single-entry commands go off, adding favourites stays on.
+    c->item(u"mnu_edit_sub", 0)->trigger(); // すべて選択
+    QCOMPARE(window.StatusText(2), QStringLiteral("選択数:   3 / ライブラリ数:   3"));
+    QCOMPARE(window.StatusText(3), QString());
     QVERIFY(!c->item(u"mnu_ope_sub", 0)->isEnabled());
     QVERIFY(!c->item(u"mnu_edit_sub", 3)->isEnabled());
     QVERIFY(!c->item(u"mnu_rclick_sub", 0)->isEnabled());
     QVERIFY(c->item(u"mnu_rclick_sub", 4)->isEnabled());
     QVERIFY(c->button(u"AddFavorites")->isEnabled());
+    // Inverting a full selection leaves nothing selected; the folder path stays.
+    QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(window.StatusText(2), QStringLiteral("選択数:   0 / ライブラリ数:   3"));
+    QCOMPARE(window.StatusText(1), QStringLiteral("Windows > ユーティリティ"));
 
-    // In the favourites view the pair is the other way round.
+    // The favourites view lists the marked entry with its own folder path, and the add/remove
+    // pair is the other way round.
     fixture::ClickNode(window, QStringLiteral("Favorites"));
+    QCOMPARE(fixture::ColumnTexts(window, NameColumn), QStringList{QStringLiteral("gamma")});
+    QCOMPARE(window.StatusText(1), QStringLiteral("Windows > ユーティリティ"));
     QVERIFY(!c->button(u"AddFavorites")->isEnabled());
     QVERIFY(c->button(u"DeleteFavorites")->isEnabled());
     QVERIFY(c->item(u"mnu_rclick_sub", 5)->isEnabled());
@@ -831,7 +668,6 @@ void TstMainWindow::folderMenuStates_data()
     QTest::addColumn<bool>("below");
     QTest::addColumn<bool>("browser");
     QTest::newRow("favourites") << QStringLiteral("Favorites") << false << false << false;
-    QTest::newRow("search") << QStringLiteral("Search") << false << false << false;
     QTest::newRow("new-arrivals root") << kNewArrivals << true << false << false;
     QTest::newRow("library root") << kLibrary << true << true << false;
     QTest::newRow("new-arrivals folder")
@@ -853,19 +689,14 @@ void TstMainWindow::folderMenuStates()
     QCOMPARE(c->item(u"mnu_frclick_sub", 0)->isEnabled(), update);
     QCOMPARE(c->item(u"mnu_frclick_sub", 1)->isEnabled(), below);
     QCOMPARE(c->item(u"mnu_frclick_sub", 3)->isEnabled(), browser);
-    // Deleting and the folder properties are not carried out by this window yet.
-    QVERIFY(!c->item(u"mnu_frclick_sub", 5)->isEnabled());
-    QVERIFY(!c->item(u"mnu_frclick_sub", 99)->isEnabled());
 }
 
 void TstMainWindow::rightClickChoosingNothingKeepsTheView()
 {
     fixture::Catalogue db;
-    AddFolderTree(db);
-    db.addEntries(UtilEntries());
+    AddUtilFolder(db);
     frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, kUtil);
+    ShowAt(window, kUtil);
     FolderTree* tree = window.tview();
     const QPoint at = tree->visualItemRect(tree->Node(kLibrary + QStringLiteral("mac/"))).center();
     DismissNextPopup();
@@ -891,13 +722,10 @@ void TstMainWindow::dropOnFavouritesMarksTheSelectedRows()
     QFETCH(msg::Answer, answer);
     QFETCH(int, favourites);
     fixture::Catalogue db;
-    AddFolderTree(db);
-    const QList<catalogue::EntryRow> rows = UtilEntries(); // one is a favourite already
-    db.addEntries(rows);
+    AddUtilFolder(db); // one entry is a favourite already
     msg::ScriptedSink sink;
     frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, kUtil);
+    ShowAt(window, kUtil);
     window.lstView()->SelectRows(0);
     sink.answerNext(answer);
     bool accepted = false;
@@ -905,23 +733,17 @@ void TstMainWindow::dropOnFavouritesMarksTheSelectedRows()
     QCOMPARE(accepted, target == u"Favorites");
 
     int marked = 0;
-    for (const catalogue::EntryRow& row : rows)
+    for (const catalogue::EntryRow& row : UtilEntries())
         marked += db.entry(row.BaseURL, row.TargetURL)->Favorites;
     QCOMPARE(marked, favourites);
     if (target != u"Favorites") {
         QVERIFY(sink.shown.isEmpty());
-        return;
-    }
-    QCOMPARE(sink.shown[0].text, QStringLiteral("選択された項目をお気に入りに追加しますか?"));
-    QCOMPARE(sink.shown[0].icon, msg::Icon::Question);
-    if (answer == msg::Answer::Yes) {
-        // Every selected row counts, the one that was a favourite already included.
-        QCOMPARE(sink.shown.size(), 2);
-        QCOMPARE(sink.shown[1].text, QStringLiteral("3件のライブラリをお気に入りに追加しました。"));
-        QCOMPARE(sink.shown[1].icon, msg::Icon::Information);
     } else {
-        QCOMPARE(sink.shown.size(), 1);
+        QCOMPARE(sink.shown[0].text, QStringLiteral("選択された項目をお気に入りに追加しますか?"));
+        QCOMPARE(sink.shown.size(), answer == msg::Answer::Yes ? 2 : 1);
     }
+    if (favourites == 3) // every selected row counts, the one marked already included
+        QCOMPARE(sink.shown[1].text, QStringLiteral("3件のライブラリをお気に入りに追加しました。"));
     // The view shown does not change.
     QCOMPARE(window.tview()->SelectedKey(), kUtil);
 }
@@ -936,9 +758,7 @@ void TstMainWindow::removingFavouritesRefillsTheView()
     db.addEntries(rows);
     msg::ScriptedSink sink;
     frmMain window;
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, QStringLiteral("Favorites"));
-    QCOMPARE(window.StatusText(2), QStringLiteral("選択数:   1 / ライブラリ数:   3"));
+    ShowAt(window, QStringLiteral("Favorites"));
     sink.answerNext(msg::Answer::Yes);
     window.commands()->button(u"DeleteFavorites")->trigger();
     QCOMPARE(sink.shown.size(), 1);
@@ -948,8 +768,6 @@ void TstMainWindow::removingFavouritesRefillsTheView()
     QCOMPARE(fixture::ColumnTexts(window, NameColumn),
              (QStringList{QStringLiteral("Alpha"), QStringLiteral("gamma")}));
     QCOMPARE(window.lstView()->SelectedRows(), QList<int>{0});
-    // The counts wait for the next click in the list.
-    QCOMPARE(window.StatusText(2), QStringLiteral("選択数:   1 / ライブラリ数:   3"));
 }
 
 void TstMainWindow::doubleClickOpensThePageOfTheSetting_data()
@@ -961,7 +779,6 @@ void TstMainWindow::doubleClickOpensThePageOfTheSetting_data()
     QTest::newRow("download page") << 2 << update::DownloadPageUrl(kPage);
     QTest::newRow("author page") << 3 << QStringLiteral("http://author.example/");
     QTest::newRow("download, not yet") << 4 << QString();
-    QTest::newRow("own download, not yet") << 5 << QString();
 }
 
 void TstMainWindow::doubleClickOpensThePageOfTheSetting()
@@ -969,14 +786,12 @@ void TstMainWindow::doubleClickOpensThePageOfTheSetting()
     QFETCH(int, setting);
     QFETCH(QString, opened);
     fixture::Catalogue db;
-    AddFolderTree(db);
-    db.addEntries(UtilEntries());
+    AddUtilFolder(db);
     config::settings().OpenBrowserDoubleClick = setting;
     frmMain window;
     QStringList urls;
     window.setUrlOpener([&urls](const QString& url) { urls.append(url); });
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, kUtil);
+    ShowAt(window, kUtil);
     SoftwareList* list = window.lstView();
     const QPoint row = list->visualRect(list->listModel()->index(0, NameColumn)).center();
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
