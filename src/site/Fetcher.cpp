@@ -45,8 +45,15 @@ QString tooLarge()
            QStringLiteral(" bytes");
 }
 
-// Reads the whole body in 1 024-byte steps. A read that returns nothing ends the body, whether
-// it failed or not; a failed read that still delivered bytes is retried up to five times.
+// Bytes to ask for next: 1 024, or all that already arrived, so a page that is there is taken in
+// a few reads rather than one per kilobyte.
+qint64 nextReadSize(const UrlHandle& handle)
+{
+    return qBound(kChunkSize, handle.bytesBuffered(), kBatchLimit);
+}
+
+// Reads the whole body, at least 1 024 bytes per read. A read that returns nothing ends the body,
+// whether it failed or not; a failed read that still delivered bytes is retried up to five times.
 // False, with the reason, for a body over the size limit or shorter than its declared length.
 bool readBody(UrlHandle& handle, QByteArray* body, QString* failure)
 {
@@ -60,10 +67,13 @@ bool readBody(UrlHandle& handle, QByteArray* body, QString* failure)
     body->resize(kBufferStep);
     for (;;) {
         PumpIfUpdating();
-        if (total + kChunkSize > body->size() - 1)
-            body->resize(body->size() + kBufferStep);
+        const qint64 step = nextReadSize(handle);
+        if (total + step > body->size() - 1) {
+            const qint64 missing = total + step - (body->size() - 1);
+            body->resize(body->size() + (missing + kBufferStep - 1) / kBufferStep * kBufferStep);
+        }
         bool ok = false;
-        const qint64 n = handle.read(body->data() + total, kChunkSize, &ok);
+        const qint64 n = handle.read(body->data() + total, step, &ok);
         total += n;
         reportProgress(total);
         if (total > bodyLimit()) {
@@ -136,7 +146,8 @@ bool iNetGetFile(const QString& url, const QString& filePath)
     QString failure;
     const bool complete = readBody(handle, &body, &failure);
     iNetCloseUrl(handle);
-    if (complete && !body.isEmpty() && !text::WriteFileAtomic(filePath, body))
+    if (complete && !body.isEmpty() &&
+        !text::WriteFileAtomic(filePath, body, text::Durability::NoSync))
         failure = QStringLiteral("cannot write ") + filePath;
     reportFinished();
     if (!failure.isEmpty()) {

@@ -9,10 +9,11 @@
 namespace site {
 
 inline constexpr int kOpenAttempts = 5;
-inline constexpr int kRetryPauseMs = 1000;   // between two open attempts
-inline constexpr int kReadAttempts = 5;      // failed reads of one chunk before giving up
-inline constexpr qint64 kChunkSize = 1024;   // bytes per read
-inline constexpr qint64 kBufferStep = 32767; // the body buffer grows by this much
+inline constexpr int kRetryPauseMs = 1000;    // between two open attempts
+inline constexpr int kReadAttempts = 5;       // failed reads of one chunk before giving up
+inline constexpr qint64 kChunkSize = 1024;    // bytes per read, at least
+inline constexpr qint64 kBatchLimit = 262144; // most bytes taken by one read
+inline constexpr qint64 kBufferStep = 32767;  // the body buffer grows by this much
 inline constexpr qint64 kBodyLimit = qint64(64) * 1024 * 1024; // largest page kept
 
 // Opens the URL into handle: at most five attempts with a pause between them. An attempt

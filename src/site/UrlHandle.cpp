@@ -3,14 +3,17 @@
 #include "config/Settings.h"
 #include "site/EventPump.h"
 
+#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <limits>
+#include <memory>
 
 namespace site {
 
@@ -46,6 +49,73 @@ bool applyProxy(QNetworkAccessManager& manager)
         manager.setProxy(QNetworkProxy::NoProxy);
         return true;
     }
+}
+
+// What a session is built from; a change of any of these builds a new one.
+struct SessionKey
+{
+    int proxy = 0;
+    QString proxyName;
+    int proxyPort = 0;
+    QString userAgent;
+    bool operator==(const SessionKey&) const = default;
+};
+
+SessionKey currentKey()
+{
+    const config::Settings& s = config::settings();
+    return {s.Proxy, s.ProxyName, s.ProxyPort, s.UserAgent};
+}
+
+// One network session per thread, kept between fetches so its HTTP thread and its kept-alive
+// connections serve every page instead of being set up again for each one.
+struct Session
+{
+    std::unique_ptr<QNetworkAccessManager> manager;
+    SessionKey key;
+};
+
+Session& threadSession()
+{
+    thread_local Session session;
+    return session;
+}
+
+// The main thread's session must go before the application object, which its HTTP thread
+// needs; other threads' sessions go with their thread.
+bool mainSessionDropRegistered = false;
+
+void dropMainSession()
+{
+    threadSession() = Session();
+    mainSessionDropRegistered = false;
+}
+
+void dropMainSessionAtExit()
+{
+    bool& registered = mainSessionDropRegistered;
+    if (registered || !QCoreApplication::instance() ||
+        QThread::currentThread() != QCoreApplication::instance()->thread())
+        return;
+    registered = true;
+    qAddPostRoutine(dropMainSession);
+}
+
+// The thread's session for the current settings; nullptr when they name no usable proxy.
+QNetworkAccessManager* sharedManager()
+{
+    Session& session = threadSession();
+    const SessionKey key = currentKey();
+    if (session.manager && session.key == key)
+        return session.manager.get();
+    session = Session();
+    auto manager = std::make_unique<QNetworkAccessManager>();
+    if (!applyProxy(*manager))
+        return nullptr;
+    dropMainSessionAtExit();
+    session.manager = std::move(manager);
+    session.key = key;
+    return session.manager.get();
 }
 
 QNetworkRequest makeRequest(const QUrl& url)
@@ -99,15 +169,17 @@ qint64 UrlHandle::contentLength() const
     return length.isValid() ? length.toLongLong() : -1;
 }
 
+qint64 UrlHandle::bytesBuffered() const
+{
+    return m_reply ? m_reply->bytesAvailable() : 0;
+}
+
 bool UrlHandle::startSession()
 {
     close();
-    auto manager = std::make_unique<QNetworkAccessManager>();
-    if (!applyProxy(*manager))
-        return false;
+    m_manager = sharedManager();
     m_timeOutMs = TimeOutMilliseconds(config::settings().TimeOut);
-    m_manager = std::move(manager);
-    return true;
+    return m_manager != nullptr;
 }
 
 bool UrlHandle::request(const QString& url)
@@ -148,7 +220,7 @@ qint64 UrlHandle::read(char* data, qint64 maxSize, bool* ok)
 void UrlHandle::close()
 {
     dropReply();
-    m_manager.reset();
+    m_manager = nullptr;
 }
 
 bool UrlHandle::waitFor(const std::function<bool()>& done)
@@ -187,8 +259,10 @@ bool UrlHandle::waitFor(const std::function<bool()>& done)
     if (!m_reply)
         return false;
     if (m_timedOut) {
-        // Abort discards nothing unread: the wait began with an empty buffer.
-        m_reply->abort();
+        // Abort discards nothing unread: the wait began with an empty buffer. A reply that
+        // already failed needs none (a second error would be reported).
+        if (m_reply->error() == QNetworkReply::NoError)
+            m_reply->abort();
         return false;
     }
     return true;
@@ -212,10 +286,12 @@ void UrlHandle::dropReply()
     m_timedOut = false;
     if (!m_reply)
         return;
-    QNetworkReply* reply = m_reply;
+    // Deleting a reply stops its transfer. abort() on one that already carries an error (an
+    // error status such as 503, before its body ended) would report a second error.
+    std::unique_ptr<QNetworkReply> reply(m_reply);
     m_reply = nullptr;
-    reply->abort();
-    delete reply;
+    if (!reply->isFinished() && reply->error() == QNetworkReply::NoError)
+        reply->abort();
 }
 
 } // namespace site

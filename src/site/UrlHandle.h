@@ -3,7 +3,6 @@
 #include <QString>
 #include <QtGlobal>
 #include <functional>
-#include <memory>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -11,7 +10,9 @@ class QNetworkReply;
 namespace site {
 
 // One open HTTP request: the network session, set up with the user agent, proxy and time-out of
-// the settings, and the response being received. Filled by iNetOpenUrl and released by
+// the settings, and the response being received. The session itself (connections, HTTP thread)
+// is shared by the handles of a thread and built again only when the proxy or user agent
+// settings change. Filled by iNetOpenUrl and released by
 // iNetCloseUrl (or when the handle goes). Every call blocks, running a local event loop while it
 // waits (see WaitFlags).
 class UrlHandle
@@ -29,6 +30,8 @@ public:
     // The body length the response declared, or -1 when it declared none.
     qint64 contentLength() const;
 
+    // Body bytes received and not read yet (they can be read without waiting).
+    qint64 bytesBuffered() const;
     // Copies up to maxSize bytes of the body into data, waiting for them when none are buffered.
     // Returns the number copied; 0 means the body has ended. *ok is false when the transfer
     // failed (connection dropped, nothing received for the time-out). Bytes that arrived before
@@ -41,7 +44,7 @@ public:
     // One attempt to open the URL: true once a status of 200 to 399 has arrived. Only http and
     // https addresses are requested.
     bool request(const QString& url);
-    // Drops the request, then the session. Harmless when already closed.
+    // Drops the request and lets go of the session. Harmless when already closed.
     void close();
 
 private:
@@ -50,8 +53,8 @@ private:
     bool headersArrived() const;
     void dropReply();
 
-    std::unique_ptr<QNetworkAccessManager> m_manager;
-    QNetworkReply* m_reply = nullptr; // owned; deleted by dropReply
+    QNetworkAccessManager* m_manager = nullptr; // the thread's shared session, not owned
+    QNetworkReply* m_reply = nullptr;           // owned; deleted by dropReply
     int m_timeOutMs = 0;
     bool m_timedOut = false;
 };

@@ -4,11 +4,46 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTemporaryFile>
+#include <filesystem>
+#include <system_error>
 
 namespace text {
 
 namespace {
 constexpr const char* kCodec = "windows-31j";
+
+// The permissions a replaced file keeps, or those of a newly created one (the temporary file
+// would otherwise leave it readable by its owner only).
+QFileDevice::Permissions permissionsFor(const QString& path)
+{
+    if (QFile::exists(path))
+        return QFile::permissions(path);
+    return QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+           QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+}
+
+// Temporary file beside the target, then a rename over it, without waiting for the disk.
+bool replaceWithoutSync(const QString& path, const QByteArray& bytes)
+{
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open())
+        return false;
+    if (file.write(bytes) != bytes.size() || !file.flush() ||
+        !file.setPermissions(permissionsFor(path)))
+        return false;
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(file.fileName().toStdU16String()),
+                            std::filesystem::path(path.toStdU16String()), error);
+    if (error)
+        return false;
+    file.setAutoRemove(false); // it is the target now
+    return true;
+}
+
 } // namespace
 
 QString DecodeCp932(QByteArrayView bytes)
@@ -93,8 +128,10 @@ bool ReadLines(const QString& path, QStringList* out)
     return true;
 }
 
-bool WriteFileAtomic(const QString& path, const QByteArray& bytes)
+bool WriteFileAtomic(const QString& path, const QByteArray& bytes, Durability durability)
 {
+    if (durability == Durability::NoSync)
+        return replaceWithoutSync(path, bytes);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

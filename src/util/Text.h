@@ -28,7 +28,11 @@ bool ReadLines(const QString& path, QStringList* out);
 
 // Writes replace the file atomically: a temporary file in the same folder, then a rename,
 // so a crash or a full disk never leaves a half-written file where a good one was.
-bool WriteFileAtomic(const QString& path, const QByteArray& bytes);
+// Synced writes reach the disk before the rename; NoSync leaves that to the system, for files
+// that can be fetched again (a crash may then leave the old or an empty file, never a mix).
+enum class Durability { Synced, NoSync };
+bool WriteFileAtomic(const QString& path, const QByteArray& bytes,
+                     Durability durability = Durability::Synced);
 bool WriteTextFile(const QString& path, QStringView text);
 bool WriteLines(const QString& path, const QStringList& lines); // each line + CR LF
 // Appends text + CR LF, creating the file when missing.

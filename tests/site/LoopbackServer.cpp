@@ -13,11 +13,12 @@ QByteArray LoggedRequest::header(const QByteArray& name) const
     return {};
 }
 
-LoopbackServer::LoopbackServer()
+LoopbackServer::LoopbackServer(quint16 port)
 {
-    m_server.listen(QHostAddress::LocalHost);
+    m_server.listen(QHostAddress::LocalHost, port);
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+            ++m_connections;
             socket->setParent(this);
             connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         }
@@ -53,6 +54,7 @@ void LoopbackServer::onReadyRead(QTcpSocket* socket)
     if (end < 0 || socket->property("answered").toBool())
         return;
     socket->setProperty("answered", true);
+    socket->setProperty("pending", pending.mid(end + 4));
     LoggedRequest request;
     request.head = pending.left(end);
     request.target = request.head.left(request.head.indexOf('\r')).split(' ').value(1);
@@ -68,7 +70,7 @@ void LoopbackServer::answer(QTcpSocket* socket, const QByteArray& path)
     const CannedReply reply = replies.at(qMin<qsizetype>(served, replies.size() - 1));
     if (reply.silent)
         return;
-    QTimer::singleShot(reply.delayMs, socket, [socket, reply] {
+    QTimer::singleShot(reply.delayMs, socket, [this, socket, reply] {
         QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " Canned\r\n";
         if (reply.chunked)
             out += "Transfer-Encoding: chunked\r\n\r\n" +
@@ -78,9 +80,14 @@ void LoopbackServer::answer(QTcpSocket* socket, const QByteArray& path)
                    (reply.missing > 0 ? QByteArray() : QByteArray("0\r\n\r\n"));
         else
             out += "Content-Length: " + QByteArray::number(reply.body.size() + reply.missing) +
-                   "\r\nConnection: close\r\n\r\n" + reply.body;
+                   (reply.keepAlive ? "\r\n\r\n" : "\r\nConnection: close\r\n\r\n") + reply.body;
         socket->write(out);
-        if (!reply.stall)
+        if (reply.keepAlive) {
+            socket->setProperty("answered", false);
+            // A request that came while this one was answered.
+            QTimer::singleShot(0, socket, [this, socket] { onReadyRead(socket); });
+        } else if (!reply.stall) {
             socket->disconnectFromHost();
+        }
     });
 }

@@ -15,11 +15,12 @@ struct CannedReply
 {
     int status = 200;
     QByteArray body;
-    bool chunked = false; // else a Content-Length header
-    qint64 missing = 0;   // announced bytes never sent: the connection drops (or stalls)
-    bool stall = false;   // after the body, keep the connection open and say nothing more
-    bool silent = false;  // never answer at all
-    int delayMs = 0;      // wait this long before answering
+    bool chunked = false;   // else a Content-Length header
+    qint64 missing = 0;     // announced bytes never sent: the connection drops (or stalls)
+    bool stall = false;     // after the body, keep the connection open and say nothing more
+    bool silent = false;    // never answer at all
+    int delayMs = 0;        // wait this long before answering
+    bool keepAlive = false; // leave the connection open for the next request
 };
 
 struct LoggedRequest
@@ -33,7 +34,9 @@ class LoopbackServer final : public QObject
 {
     Q_OBJECT
 public:
-    LoopbackServer();
+    explicit LoopbackServer(quint16 port = 0); // 0: any free port
+    bool isListening() const { return m_server.isListening(); }
+    int connections() const { return m_connections; }
     quint16 port() const { return m_server.serverPort(); }
     void setReplies(const QByteArray& path, const QList<CannedReply>& replies);
     const QList<LoggedRequest>& requests() const { return m_requests; }
@@ -48,4 +51,5 @@ private:
     QHash<QByteArray, QList<CannedReply>> m_replies;
     QHash<QByteArray, int> m_served;
     QList<LoggedRequest> m_requests;
+    int m_connections = 0;
 };

@@ -7,6 +7,7 @@
 #include "support/TestFolder.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -68,6 +69,10 @@ private slots:
     void handleReadsTheBodyInSteps();
     void closingDuringAWaitEndsIt();
     void progressReachesTheObserver();
+    void pagesShareOneConnection();
+    void restartedServerBetweenFetches_data();
+    void restartedServerBetweenFetches();
+    void proxyAndAgentChangesReachTheNextFetch();
     void urlEncode_data();
     void urlEncode();
 
@@ -86,6 +91,8 @@ void TstSite::init()
     site::SetBodyLimitForTests(-1);
     m_observer = RecordingObserver();
     site::SetFetchObserver(&m_observer);
+    // Dropping a reply must never report its error twice (seen on error statuses).
+    QTest::failOnWarning(QRegularExpression(u"must only be called once"_s));
 }
 
 void TstSite::cleanup()
@@ -393,6 +400,72 @@ void TstSite::progressReachesTheObserver()
     // Written whatever the Debug setting: one line per read.
     QCOMPARE(countLines(m_folder->readLines(u"Trace.Log"_s), u"$ ReadTotal = 2500"_s),
              int(m_observer.totals.count(2500)));
+}
+
+void TstSite::pagesShareOneConnection()
+{
+    LoopbackServer server;
+    CannedReply page{200, QByteArray(3000, 'k')};
+    page.keepAlive = true;
+    server.setReplies(kPagePath, {page});
+    useProxy(server);
+    for (int n = 0; n < 3; ++n)
+        QVERIFY(site::iNetGetFile(kPageUrl, m_folder->file(u"page.html"_s)));
+    QCOMPARE(server.requestsFor(kPagePath), 3);
+    QCOMPARE(server.connections(), 1);
+    QCOMPARE(m_folder->readBytes(u"page.html"_s), page.body);
+}
+
+void TstSite::restartedServerBetweenFetches_data()
+{
+    QTest::addColumn<bool>("noticed"); // events ran between, so the client saw the close
+    QTest::newRow("close seen") << true;
+    QTest::newRow("close unseen") << false;
+}
+
+void TstSite::restartedServerBetweenFetches()
+{
+    QFETCH(bool, noticed);
+    config::settings().Debug = 1;
+    CannedReply page{200, "<html>first</html>"};
+    page.keepAlive = true;
+    auto server = std::make_unique<LoopbackServer>();
+    server->setReplies(kPagePath, {page});
+    useProxy(*server);
+    QVERIFY(site::iNetGetFile(kPageUrl, m_folder->file(u"page.html"_s)));
+
+    // The server goes away with the kept connection and comes back on the same port.
+    const quint16 port = server->port();
+    server.reset();
+    if (noticed)
+        QTest::qWait(50);
+    LoopbackServer again(port);
+    QVERIFY(again.isListening());
+    page.body = "<html>second</html>";
+    again.setReplies(kPagePath, {page});
+    QVERIFY(site::iNetGetFile(kPageUrl, m_folder->file(u"page.html"_s)));
+    QCOMPARE(m_folder->readBytes(u"page.html"_s), page.body);
+    QCOMPARE(again.requestsFor(kPagePath), 1);
+    // Not even one failed attempt.
+    QCOMPARE(countLines(m_folder->readLines(u"Trace.Log"_s), u"URLオープン失敗(1)"_s), 0);
+}
+
+void TstSite::proxyAndAgentChangesReachTheNextFetch()
+{
+    CannedReply page{200, "<html>page</html>"};
+    page.keepAlive = true;
+    LoopbackServer first;
+    LoopbackServer second;
+    first.setReplies(kPagePath, {page});
+    second.setReplies(kPagePath, {page});
+    useProxy(first);
+    QVERIFY(site::iNetGetFile(kPageUrl, m_folder->file(u"page.html"_s)));
+    useProxy(second);
+    config::settings().UserAgent = u"Pelimond version 2.0.0"_s;
+    QVERIFY(site::iNetGetFile(kPageUrl, m_folder->file(u"page.html"_s)));
+    QCOMPARE(first.requests().size(), 1);
+    QCOMPARE(second.requests().size(), 1);
+    QCOMPARE(second.requests().first().header("User-Agent"), QByteArray("Pelimond version 2.0.0"));
 }
 
 void TstSite::urlEncode_data()
