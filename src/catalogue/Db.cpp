@@ -51,6 +51,9 @@ bool Db::open(const QString& path, bool create)
         // SQLite reads the file lazily; touching the schema makes a file that is not a
         // catalogue fail here rather than in the first statement.
         QSqlQuery probe(m_db);
+        // The rollback journal keeps each transaction atomic and the catalogue a single file;
+        // NORMAL drops the syncs FULL adds per commit without risking a torn transaction.
+        probe.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
         if (probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
             return true;
         error = probe.lastError();

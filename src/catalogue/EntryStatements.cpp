@@ -115,13 +115,22 @@ private:
         const QVariant v = value(q, c);
         return v.isNull() ? std::nullopt : std::optional<qint64>(v.toLongLong());
     }
+    // Each distinct stored date is built once per read: a local time costs a time-zone
+    // lookup, and a folder's entries share few dates.
     std::optional<QDateTime> date(const QSqlQuery& q, Col c) const
     {
-        const QDateTime when = FromDbDate(value(q, c));
-        return when.isValid() ? std::optional<QDateTime>(when) : std::nullopt;
+        const QVariant v = value(q, c);
+        if (v.isNull())
+            return std::nullopt;
+        const QString text = v.toString();
+        auto it = m_dates.constFind(text);
+        if (it == m_dates.constEnd())
+            it = m_dates.insert(text, FromDbDate(v));
+        return it->isValid() ? std::optional<QDateTime>(*it) : std::nullopt;
     }
 
     std::array<int, ColCount> m_index{};
+    mutable QHash<QString, QDateTime> m_dates;
 };
 
 QList<EntryRow> readEntries(Db& db, const QString& where, const QVariantList& values)

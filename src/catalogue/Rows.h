@@ -50,6 +50,13 @@ struct EntryRow
     std::optional<int> Ranking; // Null in rows written before the column existed
 };
 
+} // namespace catalogue
+
+// Every member moves by its bytes, so a growing list of rows need not move them one by one.
+Q_DECLARE_TYPEINFO(catalogue::EntryRow, Q_RELOCATABLE_TYPE);
+
+namespace catalogue {
+
 // Dates are stored as local "yyyy-MM-dd HH:mm:ss" text, so text order is date order.
 QString ToDbDate(const QDateTime& when);
 // The stored text as a date; an invalid QDateTime for Null or unreadable text.

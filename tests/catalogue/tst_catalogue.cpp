@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <ctime>
 #include <memory>
 
 using namespace catalogue;
@@ -444,6 +445,66 @@ private slots:
         QVERIFY(OpenDb(db, m_path));
         QCOMPARE(FolderEntries(db, kArea).size(), 3);
         QVERIFY(!FindEntry(db, kArea, kArea + u"lost"));
+    }
+
+    void committedPageLeavesOneFile()
+    {
+        {
+            PageTransaction page(m_path);
+            QVERIFY(SaveEntry(page.db(), entry(kArea, kArea + u"1")));
+            QVERIFY(page.commit());
+        }
+        {
+            PageTransaction page(m_path);
+            QVERIFY(SaveEntry(page.db(), entry(kArea, kArea + u"2")));
+        } // rolled back
+        QCOMPARE(QDir(m_folder->path()).entryList({QStringLiteral("Pelimond.mdb*")}, QDir::Files),
+                 QStringList{QStringLiteral("Pelimond.mdb")});
+        Db db;
+        QVERIFY(OpenDb(db, m_path));
+        QCOMPARE(FolderEntries(db, kArea).size(), 1);
+    }
+
+    // Local times on both sides of the spring-forward gap and inside the autumn repeat, each
+    // shared by several rows so a date read once is handed to every row that holds it.
+    void datesRoundTripAcrossDaylightSaving()
+    {
+        const QByteArray oldTz = qgetenv("TZ");
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+        const QList<QDateTime> dates = {
+            QDateTime(QDate(2021, 3, 28), QTime(1, 59, 59)),
+            QDateTime(QDate(2021, 3, 28), QTime(3, 0, 0)),
+            QDateTime(QDate(2021, 10, 31), QTime(2, 30, 0)),
+            QDateTime(QDate(2021, 10, 31), QTime(3, 0, 1)),
+            QDateTime(QDate(2021, 7, 1), QTime(12, 0, 0)),
+        };
+        {
+            PageTransaction page(m_path);
+            for (int i = 0; i < 3 * dates.size(); ++i) {
+                EntryRow row = entry(kArea, kArea + QString::number(i));
+                row.OpenDate = dates[i % dates.size()];
+                row.RegistDate = dates[(i + 1) % dates.size()];
+                QVERIFY(SaveEntry(page.db(), row));
+            }
+            QVERIFY(page.commit());
+        }
+        Db db;
+        QVERIFY(OpenDb(db, m_path));
+        const QList<EntryRow> rows = FolderEntries(db, kArea);
+        QCOMPARE(rows.size(), 3 * dates.size());
+        for (int i = 0; i < rows.size(); ++i) {
+            const QDateTime open = dates[i % dates.size()];
+            QCOMPARE(rows[i].OpenDate, open);
+            QCOMPARE(rows[i].OpenDate->timeSpec(), Qt::LocalTime);
+            QCOMPARE(rows[i].OpenDate->offsetFromUtc(), open.offsetFromUtc());
+            QCOMPARE(ToDbDate(*rows[i].RegistDate), ToDbDate(dates[(i + 1) % dates.size()]));
+        }
+        if (oldTz.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", oldTz);
+        tzset();
     }
 
     void missingCatalogueFailsQuietly()
