@@ -1,7 +1,6 @@
 #include "RunHelpers.h"
 
 #include "catalogue/Catalogue.h"
-#include "talvex-sim/FaultTable.h"
 #include "talvex-sim/RequestLog.h"
 #include "talvex-sim/SimServerThread.h"
 #include "talvex-sim/Site.h"
@@ -12,51 +11,41 @@
 
 namespace {
 
-// The test's catalogue, opened for one read or write.
-class OpenCatalogue
+// Opens the test's catalogue for one read or write.
+template <class F> auto withCatalogue(F use)
 {
-public:
-    OpenCatalogue()
-    {
-        if (!catalogue::OpenCatalogue(m_db))
-            qWarning("the test catalogue cannot be opened");
-    }
-    catalogue::Db& db() { return m_db; }
-
-private:
-    catalogue::Db m_db;
-};
+    catalogue::Db db;
+    if (!catalogue::OpenCatalogue(db))
+        qWarning("the test catalogue cannot be opened");
+    return use(db);
+}
 
 } // namespace
 
 QList<catalogue::EntryRow> entriesOf(const QString& folderUrl)
 {
-    OpenCatalogue c;
-    return catalogue::FolderEntries(c.db(), folderUrl);
+    return withCatalogue(
+        [&](catalogue::Db& db) { return catalogue::FolderEntries(db, folderUrl); });
 }
 
 std::optional<catalogue::FolderRow> folderRow(const QString& url)
 {
-    OpenCatalogue c;
-    return catalogue::FindFolder(c.db(), url);
+    return withCatalogue([&](catalogue::Db& db) { return catalogue::FindFolder(db, url); });
 }
 
 std::optional<catalogue::EntryRow> entryRow(const QString& base, const QString& target)
 {
-    OpenCatalogue c;
-    return catalogue::FindEntry(c.db(), base, target);
+    return withCatalogue([&](catalogue::Db& db) { return catalogue::FindEntry(db, base, target); });
 }
 
 void saveFolder(const catalogue::FolderRow& row)
 {
-    OpenCatalogue c;
-    QVERIFY(catalogue::SaveFolder(c.db(), row));
+    QVERIFY(withCatalogue([&](catalogue::Db& db) { return catalogue::SaveFolder(db, row); }));
 }
 
 void saveEntry(const catalogue::EntryRow& row)
 {
-    OpenCatalogue c;
-    QVERIFY(catalogue::SaveEntry(c.db(), row));
+    QVERIFY(withCatalogue([&](catalogue::Db& db) { return catalogue::SaveEntry(db, row); }));
 }
 
 const talvexsim::Folder* findSiteFolder(const std::function<bool(const talvexsim::Folder&)>& test)

@@ -35,8 +35,7 @@ private slots:
     void wholeAreaRunVisitsEachPageOnce();
     void walkStopsAtTheDepthBound();
     void refusedAddressIsNeverFetched();
-    void checkConnection_data();
-    void checkConnection();
+    void proxyWithoutANameIsRefused();
 
     // Details (DetailTests.cpp)
     void detailPagesAreReadAndWritten_data();
@@ -46,7 +45,6 @@ private slots:
     void currentDetailIsNotReread();
 
     // The update window (WindowTests.cpp)
-    void windowShowsTheRunAndClosesItself();
     void windowCancel_data();
     void windowCancel();
 
