@@ -58,6 +58,20 @@ private:
 bool OpenDb(Db& db, const QString& path);
 // OpenDb on the catalogue named by the settings (dbname).
 bool OpenCatalogue(Db& db);
+
+// Holds the catalogue open for a run of many short operations (an update run writes one
+// transaction per page): while it lives, closing the other connections does not write the
+// log back into the file each time. Does nothing when the catalogue cannot be opened.
+class KeepCatalogueOpen
+{
+public:
+    KeepCatalogueOpen();
+    KeepCatalogueOpen(const KeepCatalogueOpen&) = delete;
+    KeepCatalogueOpen& operator=(const KeepCatalogueOpen&) = delete;
+
+private:
+    Db m_db;
+};
 // Opens a read statement on db: db.select, up to three attempts, the last failure traced when
 // Debug is 1. Read the rows, then call finish() on the result.
 QSqlQuery* OpenRs(Db& db, const QString& sql, const QVariantList& values = {});

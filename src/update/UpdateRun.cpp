@@ -173,6 +173,7 @@ bool UpdateFolder(RunObserver* observer, const QString& folderUrl, bool force, b
     // is never cached as "index.html".
     if (!force && IsCacheCurrent(CacheFileName(folderUrl, config::settings().ReadSortType, 1)))
         return false;
+    const catalogue::KeepCatalogueOpen keepOpen;
     {
         catalogue::Db db;
         if (!catalogue::OpenCatalogue(db))
@@ -204,6 +205,7 @@ bool CheckConnection()
 
 bool RunUpdateWindow(RunObserver* observer, const QString& targetUrl)
 {
+    const catalogue::KeepCatalogueOpen keepOpen;
     RunState& state = runState();
     state.UpdateTargetUrl = targetUrl;
     clearVisitedMarks(targetUrl);

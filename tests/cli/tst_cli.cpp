@@ -129,6 +129,9 @@ void TstCli::updateGivesTheSameCatalogueAsTheUpdateWindow()
         QCOMPARE(run.status, 0);
         // One progress line per page, in the status bar's words.
         QVERIFY(run.err.contains(start + u"index.html を開いています..."_s));
+        // The run's write-ahead log is written back when the run ends: one catalogue file.
+        QVERIFY(!QFile::exists(folder.file(catalogue::kCatalogueFile + u"-wal"_s)));
+        QVERIFY(!QFile::exists(folder.file(catalogue::kCatalogueFile + u"-shm"_s)));
         byCli = catalogueLines(folder.file(catalogue::kCatalogueFile));
     }
     TestFolder folder;
