@@ -4,6 +4,7 @@
 // and prints both rates and their ratio (the analysis should stay within 4x the floor).
 //
 //   bench_analyze [--scale K] [--repeats R]
+#include "catalogue/Db.h"
 #include "catalogue/Schema.h"
 #include "config/Settings.h"
 #include "config/SoftTypes.h"
@@ -138,6 +139,8 @@ double analysisRun(const talvexsim::Site& site, const QString& dbPath, int* page
     *pagesRead = 0;
     QElapsedTimer timer;
     timer.start();
+    // An update run holds the catalogue open for its length (the log is written back once).
+    const catalogue::KeepCatalogueOpen keepOpen;
     for (const Folder& f : site.folders()) {
         if (!f.hasList)
             continue;
