@@ -2,6 +2,7 @@
 // per 100 rows, and the same rows with plain prepared INSERTs into an identical schema with the
 // same transaction size, and prints both rates and their ratio.
 #include "catalogue/Catalogue.h"
+#include "catalogue/Db.h"
 #include "catalogue/PageTransaction.h"
 #include "catalogue/Schema.h"
 #include "config/Settings.h"
@@ -51,6 +52,8 @@ QString targetOf(int i)
 
 double storeRate(const QString& path)
 {
+    // As in an update run, the catalogue is held open while page after page is written.
+    const KeepCatalogueOpen keepOpen(path);
     QElapsedTimer timer;
     timer.start();
     for (int first = 0; first < kRows; first += kPageRows) {

@@ -173,9 +173,9 @@ bool OpenCatalogue(Db& db)
     return OpenDb(db, config::settings().dbname);
 }
 
-KeepCatalogueOpen::KeepCatalogueOpen()
+KeepCatalogueOpen::KeepCatalogueOpen(const QString& path)
 {
-    OpenCatalogue(m_db);
+    OpenDb(m_db, path.isEmpty() ? config::settings().dbname : path);
 }
 
 QSqlQuery* OpenRs(Db& db, const QString& sql, const QVariantList& values)

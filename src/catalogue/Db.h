@@ -65,7 +65,8 @@ bool OpenCatalogue(Db& db);
 class KeepCatalogueOpen
 {
 public:
-    KeepCatalogueOpen();
+    // The catalogue of the settings, or the one at path.
+    explicit KeepCatalogueOpen(const QString& path = QString());
     KeepCatalogueOpen(const KeepCatalogueOpen&) = delete;
     KeepCatalogueOpen& operator=(const KeepCatalogueOpen&) = delete;
 
