@@ -14,6 +14,9 @@ namespace {
 
 constexpr int kAttempts = 3;
 
+// The connection a KeepCatalogueOpen holds in this thread, if any.
+thread_local Db* t_keeper = nullptr;
+
 QString nextConnectionName()
 {
     static std::atomic<int> counter{0};
@@ -39,6 +42,11 @@ Db::~Db()
 bool Db::open(const QString& path, bool create)
 {
     close();
+    if (t_keeper && t_keeper != this && !create && t_keeper->isOpen() && t_keeper->path() == path) {
+        m_lender = t_keeper;
+        m_path = path;
+        return true;
+    }
     m_name = nextConnectionName();
     m_path = path;
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
@@ -67,6 +75,11 @@ bool Db::open(const QString& path, bool create)
 
 void Db::close()
 {
+    if (m_lender) {
+        m_lender = nullptr;
+        m_path.clear();
+        return;
+    }
     m_statements.clear();
     if (m_name.isEmpty())
         return;
@@ -119,6 +132,8 @@ bool Db::run(QSqlQuery* query, const QVariantList& values)
 
 bool Db::execute(const QString& sql, const QVariantList& values, int* affected)
 {
+    if (m_lender)
+        return m_lender->execute(sql, values, affected);
     QSqlQuery* query = prepared(sql);
     if (!query || !run(query, values))
         return false;
@@ -130,6 +145,8 @@ bool Db::execute(const QString& sql, const QVariantList& values, int* affected)
 
 QSqlQuery* Db::select(const QString& sql, const QVariantList& values)
 {
+    if (m_lender)
+        return m_lender->select(sql, values);
     if (!isOpen())
         return notOpen(); // quietly: the failed open was reported already
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -143,16 +160,22 @@ QSqlQuery* Db::select(const QString& sql, const QVariantList& values)
 
 bool Db::beginTransaction()
 {
+    if (m_lender)
+        return m_lender->beginTransaction();
     return m_db.transaction() || fail(m_db.lastError());
 }
 
 bool Db::commit()
 {
+    if (m_lender)
+        return m_lender->commit();
     return m_db.commit() || fail(m_db.lastError());
 }
 
 bool Db::rollback()
 {
+    if (m_lender)
+        return m_lender->rollback();
     return m_db.rollback() || fail(m_db.lastError());
 }
 
@@ -173,9 +196,17 @@ bool OpenCatalogue(Db& db)
     return OpenDb(db, config::settings().dbname);
 }
 
-KeepCatalogueOpen::KeepCatalogueOpen(const QString& path)
+KeepCatalogueOpen::KeepCatalogueOpen(const QString& path) : m_outer(t_keeper)
 {
-    OpenDb(m_db, path.isEmpty() ? config::settings().dbname : path);
+    // A keeper inside another of the same file borrows from it and changes nothing.
+    if (OpenDb(m_db, path.isEmpty() ? config::settings().dbname : path) && !m_db.m_lender)
+        t_keeper = &m_db;
+}
+
+KeepCatalogueOpen::~KeepCatalogueOpen()
+{
+    if (t_keeper == &m_db)
+        t_keeper = m_outer;
 }
 
 QSqlQuery* OpenRs(Db& db, const QString& sql, const QVariantList& values)

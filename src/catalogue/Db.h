@@ -23,10 +23,10 @@ public:
     // One attempt to open the file at path. Without create a missing file is never made.
     bool open(const QString& path, bool create = false);
     void close();
-    bool isOpen() const { return m_db.isOpen(); }
+    bool isOpen() const { return m_lender ? m_lender->isOpen() : m_db.isOpen(); }
     QString path() const { return m_path; }
     // The error of the last statement that failed (text and native code for trace lines).
-    QSqlError lastError() const { return m_error; }
+    QSqlError lastError() const { return m_lender ? m_lender->m_error : m_error; }
 
     // Runs a write statement once with the values bound in order; affected gets the row count.
     bool execute(const QString& sql, const QVariantList& values = {}, int* affected = nullptr);
@@ -46,6 +46,11 @@ private:
     bool fail(const QSqlError& error);
     QSqlQuery* notOpen();
 
+    friend class KeepCatalogueOpen;
+
+    // While the catalogue is held open (KeepCatalogueOpen) in this thread, an open of the same
+    // file borrows that connection and its prepared statements instead of making its own.
+    Db* m_lender = nullptr;
     QString m_name;
     QString m_path;
     QSqlDatabase m_db;
@@ -67,11 +72,13 @@ class KeepCatalogueOpen
 public:
     // The catalogue of the settings, or the one at path.
     explicit KeepCatalogueOpen(const QString& path = QString());
+    ~KeepCatalogueOpen();
     KeepCatalogueOpen(const KeepCatalogueOpen&) = delete;
     KeepCatalogueOpen& operator=(const KeepCatalogueOpen&) = delete;
 
 private:
     Db m_db;
+    Db* m_outer = nullptr; // the keeper this one stands in for, if any
 };
 // Opens a read statement on db: db.select, up to three attempts, the last failure traced when
 // Debug is 1. Read the rows, then call finish() on the result.
