@@ -54,12 +54,7 @@ private:
 void TstListAnalysis::init()
 {
     m_folder = std::make_unique<TestFolder>();
-    QStringList lines{u"[SoftType]"_s};
-    const QStringList rows = config::DefaultSoftTypeRows();
-    for (int i = 0; i < rows.size(); ++i)
-        lines.append(u"SoftType"_s + QString::number(i + 1) + u'=' + rows[i]);
-    m_folder->writeLines(config::kSettingsFile, lines);
-    QVERIFY(config::LoadSoftTypes());
+    m_folder->loadFirstRunSoftTypes();
 }
 
 void TstListAnalysis::entries_data()

@@ -56,3 +56,13 @@ QStringList TestFolder::readLines(const QString& name) const
     text::ReadLines(file(name), &lines);
     return lines;
 }
+
+void TestFolder::loadFirstRunSoftTypes() const
+{
+    QStringList lines{QStringLiteral("[SoftType]")};
+    const QStringList rows = config::DefaultSoftTypeRows();
+    for (int i = 0; i < rows.size(); ++i)
+        lines.append(QStringLiteral("SoftType") + QString::number(i + 1) + u'=' + rows[i]);
+    writeLines(config::kSettingsFile, lines);
+    QVERIFY(config::LoadSoftTypes());
+}

@@ -23,6 +23,8 @@ public:
     // Writes lines in CP932, each ended by CR LF.
     void writeLines(const QString& name, const QStringList& lines) const;
     QByteArray readBytes(const QString& name) const;
+    // Writes a settings file holding the first-run software types and loads them.
+    void loadFirstRunSoftTypes() const;
     // The file's lines as the program reads them (CP932, CR / CR LF line ends).
     QStringList readLines(const QString& name) const;
 
