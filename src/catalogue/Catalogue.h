@@ -15,6 +15,11 @@
 // every row whose URL starts with url, taken literally; URLs compare without regard to ASCII case.
 namespace catalogue {
 
+// What a read of several entries fills: every column, or only those the software list shows
+// (keys, name, version, size, type, marks, description, price, publication date); the others
+// stay empty. Reading fewer columns makes filling a large list much faster.
+enum class EntryFields { All, List };
+
 // ---- T_Folders
 
 // The folder whose TargetURL is url.
@@ -47,11 +52,11 @@ std::optional<EntryRow> FindEntry(Db& db, const QString& base, const QString& ta
 // is none. Read it with FindEntry first to keep the columns you do not change.
 bool SaveEntry(Db& db, const EntryRow& row);
 // The entries whose BaseURL is url, in the order they were added.
-QList<EntryRow> FolderEntries(Db& db, const QString& url);
+QList<EntryRow> FolderEntries(Db& db, const QString& url, EntryFields columns = EntryFields::All);
 // The entries marked as favourites.
-QList<EntryRow> FavoriteEntries(Db& db);
+QList<EntryRow> FavoriteEntries(Db& db, EntryFields columns = EntryFields::All);
 // At most top entries of the last search result (none for top <= 0).
-QList<EntryRow> SearchEntries(Db& db, int top);
+QList<EntryRow> SearchEntries(Db& db, int top, EntryFields columns = EntryFields::All);
 // Deletes the entries of folder url that are neither favourites nor search results.
 bool DeleteFolderEntries(Db& db, const QString& url);
 // Deletes the entries whose BaseURL lies in the subtree of url, except favourites and search

@@ -133,16 +133,21 @@ private:
     mutable QHash<QString, QDateTime> m_dates;
 };
 
-QList<EntryRow> readEntries(Db& db, const QString& where, const QVariantList& values)
+QList<EntryRow> readEntries(Db& db, const QString& where, const QVariantList& values,
+                            EntryFields columns = EntryFields::All)
 {
+    static const QString listColumns =
+        QStringLiteral("SELECT BaseURL, TargetURL, SoftName, Version, FileSize, FileType, NewFlag, "
+                       "PickUpURL, NewsURL, Description, RegiMoney, OpenDate FROM T_Softwares ");
+    const QString select =
+        columns == EntryFields::List ? listColumns : QStringLiteral("SELECT * FROM T_Softwares ");
     QList<EntryRow> rows;
     std::optional<EntryReader> reader;
-    detail::ForEachRow(db, QStringLiteral("SELECT * FROM T_Softwares ") + where, values,
-                       [&](const QSqlQuery& q) {
-                           if (!reader)
-                               reader.emplace(q.record());
-                           rows.append(reader->read(q));
-                       });
+    detail::ForEachRow(db, select + where, values, [&](const QSqlQuery& q) {
+        if (!reader)
+            reader.emplace(q.record());
+        rows.append(reader->read(q));
+    });
     return rows;
 }
 
@@ -209,21 +214,22 @@ bool SaveEntry(Db& db, const EntryRow& row)
     return db.execute(sql, entryValues(row));
 }
 
-QList<EntryRow> FolderEntries(Db& db, const QString& url)
+QList<EntryRow> FolderEntries(Db& db, const QString& url, EntryFields columns)
 {
-    return readEntries(db, QStringLiteral("WHERE BaseURL = ? ORDER BY rowid"), {url});
+    return readEntries(db, QStringLiteral("WHERE BaseURL = ? ORDER BY rowid"), {url}, columns);
 }
 
-QList<EntryRow> FavoriteEntries(Db& db)
+QList<EntryRow> FavoriteEntries(Db& db, EntryFields columns)
 {
-    return readEntries(db, QStringLiteral("WHERE Favorites <> 0 ORDER BY rowid"), {});
+    return readEntries(db, QStringLiteral("WHERE Favorites <> 0 ORDER BY rowid"), {}, columns);
 }
 
-QList<EntryRow> SearchEntries(Db& db, int top)
+QList<EntryRow> SearchEntries(Db& db, int top, EntryFields columns)
 {
     if (top <= 0)
         return {};
-    return readEntries(db, QStringLiteral("WHERE Search <> 0 ORDER BY rowid LIMIT ?"), {top});
+    return readEntries(db, QStringLiteral("WHERE Search <> 0 ORDER BY rowid LIMIT ?"), {top},
+                       columns);
 }
 
 bool DeleteFolderEntries(Db& db, const QString& url)

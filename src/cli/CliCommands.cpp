@@ -79,11 +79,12 @@ QString oneLine(QString field)
 
 QList<catalogue::EntryRow> entriesOf(catalogue::Db& db, const QString& key)
 {
+    using catalogue::EntryFields;
     if (key == u"Favorites")
-        return catalogue::FavoriteEntries(db);
+        return catalogue::FavoriteEntries(db, EntryFields::List);
     if (key == u"Search")
-        return catalogue::SearchEntries(db, config::settings().SearchMax);
-    return catalogue::FolderEntries(db, key);
+        return catalogue::SearchEntries(db, config::settings().SearchMax, EntryFields::List);
+    return catalogue::FolderEntries(db, key, EntryFields::List);
 }
 
 int listCommand(const Options& options, QTextStream& out)

@@ -23,11 +23,12 @@ bool ReadEntries(const QString& key, QList<catalogue::EntryRow>* rows, QString* 
         return false;
     }
     if (key == u"Favorites")
-        *rows = catalogue::FavoriteEntries(db);
+        *rows = catalogue::FavoriteEntries(db, catalogue::EntryFields::List);
     else if (key == u"Search")
-        *rows = catalogue::SearchEntries(db, config::settings().SearchMax);
+        *rows = catalogue::SearchEntries(db, config::settings().SearchMax,
+                                         catalogue::EntryFields::List);
     else
-        *rows = catalogue::FolderEntries(db, key);
+        *rows = catalogue::FolderEntries(db, key, catalogue::EntryFields::List);
     if (db.lastError().type() != QSqlError::NoError) {
         *error = db.lastError().nativeErrorCode();
         return false;

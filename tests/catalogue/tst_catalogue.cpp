@@ -448,6 +448,35 @@ private slots:
         QVERIFY(!FindEntry(db, kArea, kArea + u"lost"));
     }
 
+    // The list's read fills what the list shows and leaves the detail columns empty.
+    void listReadFillsTheListColumns()
+    {
+        EntryRow row = entry(kArea, kArea + u"1", QStringLiteral("名前"));
+        row.Version = QStringLiteral("1.0");
+        row.FileSize = 12;
+        row.OpenDate = QDateTime(QDate(2003, 4, 5), QTime(0, 0));
+        row.PickUpURL = kArea + u"p";
+        row.RegiMoney = 1500;
+        row.Author = QStringLiteral("作者");
+        row.Favorites = true;
+        Db db;
+        QVERIFY(OpenDb(db, m_path));
+        QVERIFY(SaveEntry(db, row));
+        for (const QList<EntryRow>& read : {FolderEntries(db, kArea, EntryFields::List),
+                                            FavoriteEntries(db, EntryFields::List)}) {
+            QCOMPARE(read.size(), 1);
+            const EntryRow& got = read.first();
+            QCOMPARE(got.SoftName, row.SoftName);
+            QCOMPARE(got.Version, row.Version);
+            QCOMPARE(got.FileSize, row.FileSize);
+            QCOMPARE(got.OpenDate, row.OpenDate);
+            QCOMPARE(got.PickUpURL, row.PickUpURL);
+            QCOMPARE(got.RegiMoney, row.RegiMoney);
+            QVERIFY(got.Author.isEmpty());
+        }
+        QCOMPARE(FolderEntries(db, kArea).first().Author, row.Author);
+    }
+
     void committedPageLeavesOneFile_data()
     {
         QTest::addColumn<bool>("keptOpen");
