@@ -16,6 +16,8 @@ namespace {
 
 const char* const kAvailable = "pelimondAvailable";
 
+} // namespace
+
 // The kinds a submenu offers, one item each, indexed from 0.
 enum class Kinds { None, Copy, Page, Download, Service, Mode };
 
@@ -35,6 +37,8 @@ struct MenuDef
     QStringView array;
     std::span<const ItemDef> items;
 };
+
+namespace {
 
 // Page kinds 0 to 5; the copy submenus have kind 6 as well.
 constexpr std::array<QStringView, 7> kPageKinds{
@@ -175,36 +179,31 @@ MainCommands::MainCommands(QMainWindow* window) : QObject(window)
     buildToolbar(window);
 }
 
+void MainCommands::fillMenu(QMenu* menu, const MenuDef& def)
+{
+    menu->setObjectName(def.name.toString());
+    m_menus.insert(def.name.toString(), menu);
+    for (const ItemDef& item : def.items)
+        addItem(menu, def.array.toString(), item.index, item.caption, item.shortcut);
+    for (const ItemDef& item : def.items) {
+        if (item.kinds != Kinds::None)
+            addSubmenu(menu, this->item(def.array, item.index), item.subArray.toString(),
+                       int(item.kinds));
+    }
+}
+
 void MainCommands::buildMenuBar(QMainWindow* window)
 {
     QMenuBar* bar = window->menuBar();
     for (const MenuDef& def : kMenuBar) {
-        QMenu* menu = bar->addMenu(def.caption.toString());
-        menu->setObjectName(def.name.toString());
-        m_menus.insert(def.name.toString(), menu);
-        for (const ItemDef& item : def.items)
-            addItem(menu, def.array.toString(), item.index, item.caption, item.shortcut);
-        for (const ItemDef& item : def.items) {
-            if (item.kinds != Kinds::None)
-                addSubmenu(menu, this->item(def.array, item.index), item.subArray.toString(),
-                           int(item.kinds));
-        }
+        fillMenu(bar->addMenu(def.caption.toString()), def);
     }
 }
 
 void MainCommands::buildContextMenus(QMainWindow* window)
 {
     for (const MenuDef& def : kPopupMenus) {
-        auto* menu = new QMenu(def.caption.toString(), window);
-        menu->setObjectName(def.name.toString());
-        m_menus.insert(def.name.toString(), menu);
-        for (const ItemDef& item : def.items)
-            addItem(menu, def.array.toString(), item.index, item.caption, item.shortcut);
-        for (const ItemDef& item : def.items) {
-            if (item.kinds != Kinds::None)
-                addSubmenu(menu, this->item(def.array, item.index), item.subArray.toString(),
-                           int(item.kinds));
-        }
+        fillMenu(new QMenu(def.caption.toString(), window), def);
     }
 }
 

@@ -13,6 +13,8 @@ class QToolBar;
 
 namespace mainwindow {
 
+struct MenuDef; // a menu of the menu bar or a context menu, with its items
+
 // The main window's command surface: the menu bar, the toolbar and the two context menus, built
 // from the tables in MainCommands.cpp. Menu items are named after their control array and index
 // ("mnu_file_sub_1", "mnu_ope_suba_3"), toolbar buttons after their key ("toolbar_Refresh").
@@ -52,6 +54,7 @@ private:
     QAction* addItem(QMenu* menu, const QString& array, int index, QStringView caption,
                      QStringView shortcut);
     void addSubmenu(QMenu* parent, QAction* owner, const QString& array, int kinds);
+    void fillMenu(QMenu* menu, const MenuDef& def);
     void buildMenuBar(QMainWindow* window);
     void buildContextMenus(QMainWindow* window);
     void buildToolbar(QMainWindow* window);

@@ -170,6 +170,26 @@ ListLayout RecognizeListLayout(QStringView text, qsizetype* markerPos)
     return ListLayout::None;
 }
 
+namespace {
+
+// The description from skip characters after the "<BR>" found from there up to endMarker;
+// returns where the date and size search starts (the end marker, or where the text would be).
+qsizetype readDescription(QStringView e, qsizetype there, qsizetype skip, QStringView endMarker,
+                          SoftListEntry* out)
+{
+    const qsizetype br = Find(e, u"<BR>", there);
+    if (br < 0)
+        return there;
+    const qsizetype a = br + skip;
+    const qsizetype end = Find(e, endMarker, a);
+    if (end < 0)
+        return std::min(a, e.size());
+    out->Description = TrimBlanks(DecodeEntities(Between(e, a, end)));
+    return end;
+}
+
+} // namespace
+
 bool AnalyzeSoftSubNew07(QStringView e, SoftListEntry* out)
 {
     qsizetype b = -1;
@@ -196,16 +216,7 @@ bool AnalyzeSoftSubNew07(QStringView e, SoftListEntry* out)
     const qsizetype there = readReview(e, newMark >= 0 ? newMark : q, 9, out);
 
     // The description runs from eight characters after "<BR>" to the next "&nbsp;".
-    qsizetype descEnd = there;
-    const qsizetype br = Find(e, u"<BR>", there);
-    if (br >= 0) {
-        const qsizetype a = br + 8;
-        const qsizetype nbsp = Find(e, kNbsp, a);
-        if (nbsp >= 0)
-            out->Description = TrimBlanks(DecodeEntities(Between(e, a, nbsp)));
-        descEnd = nbsp >= 0 ? nbsp : std::min(a, e.size());
-    }
-    readDateAndSize(e, descEnd, out);
+    readDateAndSize(e, readDescription(e, there, 8, kNbsp, out), out);
     out->RegiMoney = 0;
     return true;
 }
@@ -240,16 +251,7 @@ bool AnalyzeSoftSubGames(QStringView e, SoftListEntry* out)
     const qsizetype there = readReview(e, newMark >= 0 ? newMark : q, 10, out);
 
     // The description runs from six characters after "<BR>" to the next "<FONT SIZE=".
-    qsizetype descEnd = there;
-    const qsizetype br = Find(e, u"<BR>", there);
-    if (br >= 0) {
-        const qsizetype a = br + 6;
-        const qsizetype font = Find(e, kFontSize, a);
-        if (font >= 0)
-            out->Description = TrimBlanks(DecodeEntities(Between(e, a, font)));
-        descEnd = font >= 0 ? font : std::min(a, e.size());
-    }
-    readDateAndSize(e, descEnd, out);
+    readDateAndSize(e, readDescription(e, there, 6, kFontSize, out), out);
 
     // The price is the number between the last "&nbsp;" and the last "円".
     out->RegiMoney = 0;
