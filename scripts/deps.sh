@@ -5,7 +5,7 @@
 #   scripts/deps.sh --run    also what the demo run needs (virtual display, Japanese fonts)
 set -euo pipefail
 
-packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6svg6-dev
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6svg6-dev
           qt6-qpa-plugins wget)
 if [[ "${1:-}" == "--run" ]]; then
     packages+=(xvfb xauth fonts-noto-cjk)

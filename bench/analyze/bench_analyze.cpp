@@ -13,6 +13,7 @@
 #include "update/ListAnalysis.h"
 #include "update/PageCache.h"
 #include "update/SiteWriters.h"
+#include "util/LocalTime.h"
 #include "util/ProgramFolder.h"
 #include "util/Text.h"
 
@@ -154,6 +155,7 @@ double analysisRun(const talvexsim::Site& site, const QString& dbPath, int* page
 
 int main(int argc, char** argv)
 {
+    util::PinLocalTimeZone(); // as the programs do
     QCoreApplication app(argc, argv);
     const Options options = parseOptions(app);
     QTemporaryDir folder;

@@ -6,6 +6,7 @@
 #include "catalogue/PageTransaction.h"
 #include "catalogue/Schema.h"
 #include "config/Settings.h"
+#include "util/LocalTime.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -148,6 +149,7 @@ double plainRate(const QString& path)
 
 int main(int argc, char** argv)
 {
+    util::PinLocalTimeZone(); // as the programs do
     QCoreApplication app(argc, argv);
     // The folder may be given (a RAM disk shows the statements' own cost; a disk adds a
     // flush per transaction to both sides).

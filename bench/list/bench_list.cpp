@@ -8,6 +8,7 @@
 #include "config/SoftTypes.h"
 #include "mainwindow/ListRow.h"
 #include "mainwindow/SoftwareList.h"
+#include "util/LocalTime.h"
 #include "util/ProgramFolder.h"
 
 #include <QApplication>
@@ -93,6 +94,7 @@ void Report(const char* what, double ms, double baseline, double goal)
 
 int main(int argc, char** argv)
 {
+    util::PinLocalTimeZone(); // as the programs do
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // The catalogue's statements, one function each. Every function works on a Db opened by the
@@ -57,6 +58,13 @@ QList<EntryRow> FolderEntries(Db& db, const QString& url, EntryFields columns = 
 QList<EntryRow> FavoriteEntries(Db& db, EntryFields columns = EntryFields::All);
 // At most top entries of the last search result (none for top <= 0).
 QList<EntryRow> SearchEntries(Db& db, int top, EntryFields columns = EntryFields::All);
+// The same reads handing each entry to visit as it is read, in the same order; the row passed
+// is reused for the next one. Filling a large list so needs no list of whole rows. False when
+// the read failed.
+using EntryVisitor = std::function<void(const EntryRow&)>;
+bool VisitFolderEntries(Db& db, const QString& url, EntryFields columns, const EntryVisitor& visit);
+bool VisitFavoriteEntries(Db& db, EntryFields columns, const EntryVisitor& visit);
+bool VisitSearchEntries(Db& db, int top, EntryFields columns, const EntryVisitor& visit);
 // Deletes the entries of folder url that are neither favourites nor search results.
 bool DeleteFolderEntries(Db& db, const QString& url);
 // Deletes the entries whose BaseURL lies in the subtree of url, except favourites and search

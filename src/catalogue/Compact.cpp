@@ -51,7 +51,7 @@ bool verify(const QString& temp)
     Db db;
     if (!OpenDb(db, temp))
         return false;
-    QSqlQuery* check = db.select(QStringLiteral("PRAGMA quick_check"));
+    Statement* check = db.select(QStringLiteral("PRAGMA quick_check"));
     if (!check)
         return false;
     const bool ok = check->next() && check->value(0).toString() == u"ok" && !check->next();

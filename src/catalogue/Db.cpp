@@ -5,6 +5,7 @@
 #include "util/Trace.h"
 
 #include <QFileInfo>
+#include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
 
@@ -96,37 +97,33 @@ bool Db::fail(const QSqlError& error)
     return false;
 }
 
-QSqlQuery* Db::notOpen()
+Statement* Db::notOpen()
 {
     m_error =
         QSqlError(QString(), QStringLiteral("catalogue not open"), QSqlError::ConnectionError);
     return nullptr;
 }
 
-QSqlQuery* Db::prepared(const QString& sql)
+Statement* Db::prepared(const QString& sql)
 {
     if (!isOpen())
         return notOpen();
-    auto it = m_statements.find(sql);
-    if (it != m_statements.end())
-        return &it->second;
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        fail(query.lastError());
+    if (const auto it = m_statements.constFind(sql); it != m_statements.constEnd())
+        return it->get();
+    auto statement = std::make_shared<Statement>(NativeConnection(m_db), sql);
+    if (!statement->isValid()) {
+        fail(statement->lastError());
         return nullptr;
     }
-    return &m_statements.emplace(sql, std::move(query)).first->second;
+    return m_statements.insert(sql, std::move(statement))->get();
 }
 
-bool Db::run(QSqlQuery* query, const QVariantList& values)
+bool Db::run(Statement* statement, const QVariantList& values)
 {
-    for (qsizetype i = 0; i < values.size(); ++i)
-        query->bindValue(int(i), values[i]);
-    if (query->exec())
+    if (statement->exec(values))
         return true;
-    m_error = query->lastError();
-    query->finish();
+    m_error = statement->lastError();
+    statement->finish();
     return false;
 }
 
@@ -134,7 +131,7 @@ bool Db::execute(const QString& sql, const QVariantList& values, int* affected)
 {
     if (m_lender)
         return m_lender->execute(sql, values, affected);
-    QSqlQuery* query = prepared(sql);
+    Statement* query = prepared(sql);
     if (!query || !run(query, values))
         return false;
     if (affected)
@@ -143,14 +140,14 @@ bool Db::execute(const QString& sql, const QVariantList& values, int* affected)
     return true;
 }
 
-QSqlQuery* Db::select(const QString& sql, const QVariantList& values)
+Statement* Db::select(const QString& sql, const QVariantList& values)
 {
     if (m_lender)
         return m_lender->select(sql, values);
     if (!isOpen())
         return notOpen(); // quietly: the failed open was reported already
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        QSqlQuery* query = prepared(sql);
+        Statement* query = prepared(sql);
         if (query && run(query, values))
             return query;
     }
@@ -209,7 +206,7 @@ KeepCatalogueOpen::~KeepCatalogueOpen()
         t_keeper = m_outer;
 }
 
-QSqlQuery* OpenRs(Db& db, const QString& sql, const QVariantList& values)
+Statement* OpenRs(Db& db, const QString& sql, const QVariantList& values)
 {
     return db.select(sql, values);
 }

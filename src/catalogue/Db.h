@@ -1,11 +1,13 @@
 #pragma once
 
+#include "catalogue/Statement.h"
+
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
-#include <map>
+#include <memory>
 
 namespace catalogue {
 
@@ -32,7 +34,7 @@ public:
     bool execute(const QString& sql, const QVariantList& values = {}, int* affected = nullptr);
     // Runs a read statement with up to three attempts; the last failure is traced when Debug
     // is 1. The caller reads the rows and calls finish() on the result.
-    QSqlQuery* select(const QString& sql, const QVariantList& values = {});
+    Statement* select(const QString& sql, const QVariantList& values = {});
 
     bool beginTransaction();
     bool commit();
@@ -41,10 +43,10 @@ public:
 private:
     // The statement prepared once per open file and reused, so a page of writes prepares each
     // statement only once.
-    QSqlQuery* prepared(const QString& sql);
-    bool run(QSqlQuery* query, const QVariantList& values);
+    Statement* prepared(const QString& sql);
+    bool run(Statement* statement, const QVariantList& values);
     bool fail(const QSqlError& error);
-    QSqlQuery* notOpen();
+    Statement* notOpen();
 
     friend class KeepCatalogueOpen;
 
@@ -55,7 +57,7 @@ private:
     QString m_path;
     QSqlDatabase m_db;
     QSqlError m_error;
-    std::map<QString, QSqlQuery> m_statements;
+    QHash<QString, std::shared_ptr<Statement>> m_statements;
 };
 
 // Opens an existing catalogue file: false at once, silently, when the file is missing; up to
@@ -82,6 +84,6 @@ private:
 };
 // Opens a read statement on db: db.select, up to three attempts, the last failure traced when
 // Debug is 1. Read the rows, then call finish() on the result.
-QSqlQuery* OpenRs(Db& db, const QString& sql, const QVariantList& values = {});
+Statement* OpenRs(Db& db, const QString& sql, const QVariantList& values = {});
 
 } // namespace catalogue

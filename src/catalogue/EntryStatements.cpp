@@ -3,7 +3,6 @@
 #include "catalogue/StatementHelpers.h"
 
 #include <QHash>
-#include <QSqlRecord>
 #include <array>
 
 namespace catalogue {
@@ -50,7 +49,7 @@ QStringList allColumns()
 class EntryReader
 {
 public:
-    explicit EntryReader(const QSqlRecord& record)
+    explicit EntryReader(const Statement& q)
     {
         static const QHash<QString, int> columnOf = [] {
             QHash<QString, int> map;
@@ -60,17 +59,16 @@ public:
             return map;
         }();
         m_index.fill(-1);
-        for (int f = 0; f < record.count(); ++f) {
-            const int c = columnOf.value(record.fieldName(f).toLower(), -1);
+        for (int f = 0; f < q.columnCount(); ++f) {
+            const int c = columnOf.value(q.columnName(f).toLower(), -1);
             if (c >= 0)
                 m_index[c] = f;
         }
     }
 
-    EntryRow read(const QSqlQuery& q) const
+    void read(const Statement& q, EntryRow& r) const
     {
-        EntryRow r;
-        r.BaseURL = text(q, BaseURL);
+        r.BaseURL = base(q);
         r.TargetURL = text(q, TargetURL);
         r.SoftName = text(q, SoftName);
         r.Version = text(q, Version);
@@ -88,13 +86,12 @@ public:
         readDetails(q, r);
         r.Favorites = number(q, Favorites).value_or(0) != 0;
         r.Search = number(q, Search).value_or(0) != 0;
-        if (const auto ranking = number(q, Ranking))
-            r.Ranking = int(*ranking);
-        return r;
+        const auto ranking = number(q, Ranking);
+        r.Ranking = ranking ? std::optional<int>(int(*ranking)) : std::nullopt;
     }
 
 private:
-    void readDetails(const QSqlQuery& q, EntryRow& r) const
+    void readDetails(const Statement& q, EntryRow& r) const
     {
         r.FTPURL = text(q, FTPURL);
         r.DescriptionDetail = text(q, DescriptionDetail);
@@ -105,51 +102,73 @@ private:
         r.Category = text(q, Category);
         r.OSType = text(q, OSType);
     }
-    QVariant value(const QSqlQuery& q, Col c) const
+    bool absent(const Statement& q, Col c) const { return m_index[c] < 0 || q.isNull(m_index[c]); }
+    QString text(const Statement& q, Col c) const
     {
-        return m_index[c] < 0 ? QVariant() : q.value(m_index[c]);
+        return m_index[c] < 0 ? QString() : q.text(m_index[c]);
     }
-    QString text(const QSqlQuery& q, Col c) const { return value(q, c).toString(); }
-    std::optional<qint64> number(const QSqlQuery& q, Col c) const
+    // The rows of a read share few folders, so they share the folder's text too.
+    QString base(const Statement& q) const
     {
-        const QVariant v = value(q, c);
-        return v.isNull() ? std::nullopt : std::optional<qint64>(v.toLongLong());
+        const QString url = text(q, BaseURL);
+        if (url != m_lastBase)
+            m_lastBase = url;
+        return m_lastBase;
+    }
+    std::optional<qint64> number(const Statement& q, Col c) const
+    {
+        return absent(q, c) ? std::nullopt : std::optional<qint64>(q.number(m_index[c]));
     }
     // Each distinct stored date is built once per read: a local time costs a time-zone
     // lookup, and a folder's entries share few dates.
-    std::optional<QDateTime> date(const QSqlQuery& q, Col c) const
+    std::optional<QDateTime> date(const Statement& q, Col c) const
     {
-        const QVariant v = value(q, c);
-        if (v.isNull())
+        if (absent(q, c))
             return std::nullopt;
-        const QString text = v.toString();
+        const QString text = q.text(m_index[c]);
         auto it = m_dates.constFind(text);
         if (it == m_dates.constEnd())
-            it = m_dates.insert(text, FromDbDate(v));
+            it = m_dates.insert(text, FromDbDate(text));
         return it->isValid() ? std::optional<QDateTime>(*it) : std::nullopt;
     }
 
     std::array<int, ColCount> m_index{};
+    mutable QString m_lastBase;
     mutable QHash<QString, QDateTime> m_dates;
 };
 
-QList<EntryRow> readEntries(Db& db, const QString& where, const QVariantList& values,
-                            EntryFields columns = EntryFields::All)
+bool visitEntries(Db& db, const QString& where, const QVariantList& values, EntryFields columns,
+                  const EntryVisitor& visit)
 {
     static const QString listColumns =
         QStringLiteral("SELECT BaseURL, TargetURL, SoftName, Version, FileSize, FileType, NewFlag, "
                        "PickUpURL, NewsURL, Description, RegiMoney, OpenDate FROM T_Softwares ");
     const QString select =
         columns == EntryFields::List ? listColumns : QStringLiteral("SELECT * FROM T_Softwares ");
-    QList<EntryRow> rows;
     std::optional<EntryReader> reader;
-    detail::ForEachRow(db, select + where, values, [&](const QSqlQuery& q) {
+    EntryRow row;
+    return detail::ForEachRow(db, select + where, values, [&](const Statement& q) {
         if (!reader)
-            reader.emplace(q.record());
-        rows.append(reader->read(q));
+            reader.emplace(q);
+        reader->read(q, row);
+        visit(row);
     });
+}
+
+QList<EntryRow> readEntries(Db& db, const QString& where, const QVariantList& values,
+                            EntryFields columns = EntryFields::All)
+{
+    QList<EntryRow> rows;
+    visitEntries(db, where, values, columns, [&rows](const EntryRow& row) { rows.append(row); });
     return rows;
 }
+
+// The folder's rows in the order they were added. Ordering the folder's rowids alone spares
+// SQLite sorting whole rows.
+const QString kFolderRows = QStringLiteral(
+    "WHERE rowid IN (SELECT rowid FROM T_Softwares WHERE BaseURL = ?) ORDER BY rowid");
+const QString kFavoriteRows = QStringLiteral("WHERE Favorites <> 0 ORDER BY rowid");
+const QString kSearchRows = QStringLiteral("WHERE Search <> 0 ORDER BY rowid LIMIT ?");
 
 QVariantList entryValues(const EntryRow& r)
 {
@@ -200,7 +219,7 @@ std::optional<EntryRow> FindEntry(Db& db, const QString& base, const QString& ta
     std::optional<qint64> rowid;
     detail::ForEachRow(
         db, QStringLiteral("SELECT rowid FROM T_Softwares WHERE BaseURL = ? AND TargetURL = ?"),
-        {base, target}, [&rowid](const QSqlQuery& q) { rowid = q.value(0).toLongLong(); });
+        {base, target}, [&rowid](const Statement& q) { rowid = q.value(0).toLongLong(); });
     if (!rowid)
         return std::nullopt;
     const QList<EntryRow> rows = readEntries(db, QStringLiteral("WHERE rowid = ?"), {*rowid});
@@ -216,20 +235,34 @@ bool SaveEntry(Db& db, const EntryRow& row)
 
 QList<EntryRow> FolderEntries(Db& db, const QString& url, EntryFields columns)
 {
-    return readEntries(db, QStringLiteral("WHERE BaseURL = ? ORDER BY rowid"), {url}, columns);
+    return readEntries(db, kFolderRows, {url}, columns);
 }
 
 QList<EntryRow> FavoriteEntries(Db& db, EntryFields columns)
 {
-    return readEntries(db, QStringLiteral("WHERE Favorites <> 0 ORDER BY rowid"), {}, columns);
+    return readEntries(db, kFavoriteRows, {}, columns);
 }
 
 QList<EntryRow> SearchEntries(Db& db, int top, EntryFields columns)
 {
     if (top <= 0)
         return {};
-    return readEntries(db, QStringLiteral("WHERE Search <> 0 ORDER BY rowid LIMIT ?"), {top},
-                       columns);
+    return readEntries(db, kSearchRows, {top}, columns);
+}
+
+bool VisitFolderEntries(Db& db, const QString& url, EntryFields columns, const EntryVisitor& visit)
+{
+    return visitEntries(db, kFolderRows, {url}, columns, visit);
+}
+
+bool VisitFavoriteEntries(Db& db, EntryFields columns, const EntryVisitor& visit)
+{
+    return visitEntries(db, kFavoriteRows, {}, columns, visit);
+}
+
+bool VisitSearchEntries(Db& db, int top, EntryFields columns, const EntryVisitor& visit)
+{
+    return top <= 0 || visitEntries(db, kSearchRows, {top}, columns, visit);
 }
 
 bool DeleteFolderEntries(Db& db, const QString& url)

@@ -9,7 +9,7 @@ namespace {
 const QString kSelectFolders = QStringLiteral(
     "SELECT TargetURL, Description, URLClass, UpdateDate, UpdateFlg FROM T_Folders ");
 
-FolderRow readFolder(const QSqlQuery& q)
+FolderRow readFolder(const Statement& q)
 {
     FolderRow row;
     row.TargetURL = q.value(0).toString();
@@ -24,7 +24,7 @@ QList<FolderRow> readFolders(Db& db, const QString& where, const QVariantList& v
 {
     QList<FolderRow> rows;
     detail::ForEachRow(db, kSelectFolders + where, values,
-                       [&rows](const QSqlQuery& q) { rows.append(readFolder(q)); });
+                       [&rows](const Statement& q) { rows.append(readFolder(q)); });
     return rows;
 }
 
@@ -68,7 +68,7 @@ std::optional<QString> FolderDescription(Db& db, const QString& url)
 {
     std::optional<QString> description;
     detail::ForEachRow(db, QStringLiteral("SELECT Description FROM T_Folders WHERE TargetURL = ?"),
-                       {url}, [&description](const QSqlQuery& q) {
+                       {url}, [&description](const Statement& q) {
                            if (!description)
                                description = q.value(0).toString();
                        });
@@ -91,7 +91,7 @@ std::optional<QDateTime> FolderUpdateDate(Db& db, const QString& url)
 {
     std::optional<QDateTime> when;
     detail::ForEachRow(db, QStringLiteral("SELECT UpdateDate FROM T_Folders WHERE TargetURL = ?"),
-                       {url}, [&when](const QSqlQuery& q) {
+                       {url}, [&when](const Statement& q) {
                            if (!when)
                                when = FromDbDate(q.value(0));
                        });

@@ -96,7 +96,7 @@ bool CreateEmptyCatalogue(const QString& path, bool withRanking)
 QStringList ColumnNames(Db& db, const QString& table)
 {
     QStringList names;
-    QSqlQuery* q = db.select(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
+    Statement* q = db.select(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
     if (!q)
         return names;
     while (q->next())

@@ -5,7 +5,7 @@ namespace catalogue::detail {
 std::optional<int> Count(Db& db, const QString& sql, const QVariantList& values)
 {
     std::optional<int> result;
-    ForEachRow(db, sql, values, [&result](const QSqlQuery& q) { result = q.value(0).toInt(); });
+    ForEachRow(db, sql, values, [&result](const Statement& q) { result = q.value(0).toInt(); });
     return result;
 }
 

@@ -2,7 +2,6 @@
 
 #include "catalogue/Db.h"
 
-#include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
 #include <optional>
@@ -14,7 +13,7 @@ namespace catalogue::detail {
 template <class Read>
 bool ForEachRow(Db& db, const QString& sql, const QVariantList& values, Read read)
 {
-    QSqlQuery* query = db.select(sql, values);
+    Statement* query = db.select(sql, values);
     if (!query)
         return false;
     while (query->next())

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 #include "config/Settings.h"
 #include "update/RunState.h"
+#include "util/LocalTime.h"
 #include "util/Messages.h"
 #include "util/ProgramFolder.h"
 
@@ -30,6 +31,7 @@ private:
 
 int main(int argc, char** argv)
 {
+    util::PinLocalTimeZone();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(config::kAppTitle);
     cli::Options options;

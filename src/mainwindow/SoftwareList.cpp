@@ -14,26 +14,29 @@ namespace mainwindow {
 
 namespace {
 
-// The rows a list key stands for; false when the catalogue could not be read.
-bool ReadEntries(const QString& key, QList<catalogue::EntryRow>* rows, QString* error)
+// The list rows of the entries a list key stands for, made as the entries are read; false when
+// the catalogue could not be read.
+bool ReadEntries(const QString& key, std::vector<ListRow>* rows, QString* error)
 {
     catalogue::Db db;
     if (!catalogue::OpenCatalogue(db)) {
         *error = db.lastError().nativeErrorCode();
         return false;
     }
+    const auto add = [rows](const catalogue::EntryRow& entry) {
+        rows->push_back(MakeListRow(entry));
+    };
+    const catalogue::EntryFields fields = catalogue::EntryFields::List;
+    bool read = false;
     if (key == u"Favorites")
-        *rows = catalogue::FavoriteEntries(db, catalogue::EntryFields::List);
+        read = catalogue::VisitFavoriteEntries(db, fields, add);
     else if (key == u"Search")
-        *rows = catalogue::SearchEntries(db, config::settings().SearchMax,
-                                         catalogue::EntryFields::List);
+        read = catalogue::VisitSearchEntries(db, config::settings().SearchMax, fields, add);
     else
-        *rows = catalogue::FolderEntries(db, key, catalogue::EntryFields::List);
-    if (db.lastError().type() != QSqlError::NoError) {
+        read = catalogue::VisitFolderEntries(db, key, fields, add);
+    if (!read)
         *error = db.lastError().nativeErrorCode();
-        return false;
-    }
-    return true;
+    return read;
 }
 
 } // namespace
@@ -82,11 +85,11 @@ bool SoftwareList::FillSoftwareList(const QString& key)
     WaitCursor wait;
     m_filling = true;
     m_model->clear();
-    QList<catalogue::EntryRow> rows;
+    std::vector<ListRow> rows;
     QString error;
     const bool read = ReadEntries(key, &rows, &error);
     if (read)
-        m_model->setEntries(rows);
+        m_model->setRows(std::move(rows));
     else
         util::TraceIfDebug(QStringLiteral("リストビューの更新に失敗(") + error + u')');
     selectFirstRow();

@@ -14,6 +14,7 @@
 #include <optional>
 
 using namespace catalogue;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -345,7 +346,7 @@ private slots:
             QCOMPARE(*back.FileSize, *size);
         if (!dateIsNull)
             QCOMPARE(*back.OpenDate, date);
-        QSqlQuery* nulls = db.select(
+        catalogue::Statement* nulls = db.select(
             QStringLiteral("SELECT (FileSize IS NULL) + (FileSize2 IS NULL) + (OpenDate IS NULL) + "
                            "(RegistDate IS NULL) FROM T_Softwares"));
         QVERIFY(nulls && nulls->next());
@@ -475,6 +476,62 @@ private slots:
             QVERIFY(got.Author.isEmpty());
         }
         QCOMPARE(FolderEntries(db, kArea).first().Author, row.Author);
+    }
+
+    // Rows are read into one reused row: nothing of one entry may show in the next, and the
+    // folder's entries come in the order they were added, not in key order.
+    void folderReadKeepsLoadOrderAndNothingLeaks()
+    {
+        const QString page = config::SiteRoot + QStringLiteral("soft/");
+        EntryRow full = entry(kArea, page + u"c.html", QStringLiteral("c"));
+        full.FileSize = 7;
+        full.OpenDate = QDateTime(QDate(2003, 4, 5), QTime(0, 0));
+        full.Ranking = 3;
+        full.PickUpURL = page + u"pick";
+        Db db;
+        QVERIFY(OpenDb(db, m_path));
+        QVERIFY(SaveEntry(db, full));
+        QVERIFY(SaveEntry(db, entry(kArea, page + u"b.html", QStringLiteral("b"))));
+        QVERIFY(SaveEntry(db, entry(kArea + u"other/", page + u"x.html")));
+        QVERIFY(SaveEntry(db, entry(kArea, page + u"a.html", QStringLiteral("a"))));
+        for (const EntryFields fields : {EntryFields::All, EntryFields::List}) {
+            QList<EntryRow> seen;
+            QVERIFY(VisitFolderEntries(db, kArea, fields,
+                                       [&seen](const EntryRow& row) { seen.append(row); }));
+            QCOMPARE(names(seen), (QStringList{u"c"_s, u"b"_s, u"a"_s}));
+            QCOMPARE(seen[0].FileSize, full.FileSize);
+            QCOMPARE(seen[0].OpenDate, full.OpenDate);
+            QVERIFY(!seen[1].FileSize && !seen[1].OpenDate && seen[1].PickUpURL.isEmpty());
+            QCOMPARE(seen[0].Ranking, fields == EntryFields::All ? full.Ranking : std::nullopt);
+            QVERIFY(!seen[1].Ranking);
+        }
+    }
+
+    void statementsBindEveryKindAndReportFailures()
+    {
+        Db db;
+        QVERIFY(OpenDb(db, m_path));
+        QVERIFY(db.execute(u"CREATE TABLE t (k TEXT UNIQUE, n INTEGER, b BLOB)"_s));
+        const QString hostile = u"O'Brien \"; DROP TABLE t; -- 日本語"_s;
+        const QVariantList values{hostile, qint64(1) << 40, QByteArray("\0\1", 2)};
+        QVERIFY(db.execute(u"INSERT INTO t VALUES (?, ?, ?)"_s, values));
+        QVERIFY(!db.execute(u"INSERT INTO t VALUES (?, ?, ?)"_s, values));
+        QVERIFY(db.lastError().text().contains(u"UNIQUE"_s));
+        // The failed statement runs again once its values are right.
+        int changed = 0;
+        QVERIFY(
+            db.execute(u"INSERT INTO t VALUES (?, ?, ?)"_s, {u"2"_s, QVariant(), true}, &changed));
+        QCOMPARE(changed, 1);
+        Statement* q = db.select(u"SELECT k, n, b FROM t ORDER BY rowid"_s);
+        QVERIFY(q && q->next());
+        QCOMPARE(q->text(0), hostile);
+        QCOMPARE(q->number(1), qint64(1) << 40);
+        QCOMPARE(q->value(2).toByteArray(), QByteArray("\0\1", 2));
+        QVERIFY(q->next() && q->isNull(1) && !q->value(1).isValid());
+        QCOMPARE(q->value(2).toLongLong(), 1);
+        QVERIFY(!q->next());
+        q->finish();
+        QVERIFY(!db.select(u"SELECT nothing FROM nowhere"_s));
     }
 
     void committedPageLeavesOneFile_data()

@@ -15,7 +15,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSqlQuery>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -68,12 +67,12 @@ QStringList catalogueLines(const QString& path)
     if (!catalogue::OpenDb(db, path))
         return {u"(no catalogue)"_s};
     QStringList lines;
-    QSqlQuery* folders = db.select(
+    catalogue::Statement* folders = db.select(
         u"SELECT TargetURL, Description, URLClass, UpdateFlg FROM T_Folders ORDER BY TargetURL"_s);
     while (folders && folders->next())
         lines.append(u"F "_s + folders->value(0).toString() + u'|' + folders->value(1).toString() +
                      u'|' + folders->value(2).toString() + u'|' + folders->value(3).toString());
-    QSqlQuery* entries = db.select(
+    catalogue::Statement* entries = db.select(
         u"SELECT BaseURL, TargetURL, SoftName, Version, FileSize, FileType, NewFlag, PickUpURL, "
         "NewsURL, Description, RegiMoney, OpenDate, Ranking FROM T_Softwares "
         "ORDER BY BaseURL, TargetURL"_s);
