@@ -43,7 +43,7 @@ Db::~Db()
 bool Db::open(const QString& path, bool create)
 {
     close();
-    if (t_keeper && t_keeper != this && !create && t_keeper->isOpen() && t_keeper->path() == path) {
+    if (t_keeper != this && !create && canBorrow(path)) {
         m_lender = t_keeper;
         m_path = path;
         return true;
@@ -155,30 +155,31 @@ Statement* Db::select(const QString& sql, const QVariantList& values)
     return nullptr;
 }
 
+// Through the cached statements rather than the driver, which prepares each one anew.
 bool Db::beginTransaction()
 {
-    if (m_lender)
-        return m_lender->beginTransaction();
-    return m_db.transaction() || fail(m_db.lastError());
+    return execute(QStringLiteral("BEGIN"));
 }
 
 bool Db::commit()
 {
-    if (m_lender)
-        return m_lender->commit();
-    return m_db.commit() || fail(m_db.lastError());
+    return execute(QStringLiteral("COMMIT"));
 }
 
 bool Db::rollback()
 {
-    if (m_lender)
-        return m_lender->rollback();
-    return m_db.rollback() || fail(m_db.lastError());
+    return execute(QStringLiteral("ROLLBACK"));
+}
+
+bool Db::canBorrow(const QString& path)
+{
+    return t_keeper && t_keeper->isOpen() && t_keeper->path() == path;
 }
 
 bool OpenDb(Db& db, const QString& path)
 {
-    if (!util::FileExists(path))
+    // A held catalogue is known to be there; a page of writes need not look for the file.
+    if (!Db::canBorrow(path) && !util::FileExists(path))
         return false;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (db.open(path))

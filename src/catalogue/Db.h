@@ -36,6 +36,9 @@ public:
     // is 1. The caller reads the rows and calls finish() on the result.
     Statement* select(const QString& sql, const QVariantList& values = {});
 
+    // Whether an open of path would borrow the connection held in this thread.
+    static bool canBorrow(const QString& path);
+
     bool beginTransaction();
     bool commit();
     bool rollback();
