@@ -14,12 +14,14 @@
 #include <QUrl>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace site {
 
 namespace {
 
 constexpr int kDefaultTimeOutSeconds = 10;
+constexpr int kMaxRedirects = 50; // as many as the manager follows
 
 // Proxy mode 1: whatever the system's own settings say for each address.
 class SystemProxyFactory final : public QNetworkProxyFactory
@@ -118,6 +120,41 @@ QNetworkAccessManager* sharedManager()
     return session.manager.get();
 }
 
+// The proxy that the settings give for the address, as the session's manager would choose it.
+QNetworkProxy proxyFor(const QUrl& url)
+{
+    const config::Settings& s = config::settings();
+    if (s.Proxy == 1) {
+        const QList<QNetworkProxy> proxies =
+            QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
+        return proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first();
+    }
+    if (s.Proxy == 2)
+        return QNetworkProxy(QNetworkProxy::HttpProxy, s.ProxyName.trimmed(),
+                             static_cast<quint16>(s.ProxyPort));
+    return QNetworkProxy(QNetworkProxy::NoProxy);
+}
+
+// The connection of a plain http address, straight or through an HTTP proxy; nothing when the
+// manager has to carry the request (https, a SOCKS or password proxy, a user name in the URL).
+std::optional<HttpRoute> plainRoute(const QUrl& url)
+{
+    if (url.scheme().toLower() != u"http" || url.host().isEmpty() || !url.userInfo().isEmpty())
+        return std::nullopt;
+    const QNetworkProxy proxy = proxyFor(url);
+    if (proxy.type() == QNetworkProxy::NoProxy)
+        return HttpRoute{url.host(), static_cast<quint16>(url.port(80)), false};
+    if (proxy.type() == QNetworkProxy::HttpProxy && proxy.user().isEmpty())
+        return HttpRoute{proxy.hostName(), proxy.port(), true};
+    return std::nullopt;
+}
+
+bool isRedirectStatus(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 305 || status == 307 ||
+           status == 308;
+}
+
 QNetworkRequest makeRequest(const QUrl& url)
 {
     QNetworkRequest request(url);
@@ -151,11 +188,13 @@ UrlHandle::~UrlHandle()
 
 bool UrlHandle::isOpen() const
 {
-    return m_reply != nullptr;
+    return m_reply || m_exchange;
 }
 
 int UrlHandle::statusCode() const
 {
+    if (m_exchange)
+        return m_exchange->statusCode();
     if (!m_reply)
         return 0;
     return m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -163,6 +202,8 @@ int UrlHandle::statusCode() const
 
 qint64 UrlHandle::contentLength() const
 {
+    if (m_exchange)
+        return m_exchange->contentLength();
     if (!m_reply)
         return -1;
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
@@ -171,6 +212,8 @@ qint64 UrlHandle::contentLength() const
 
 qint64 UrlHandle::bytesBuffered() const
 {
+    if (m_exchange)
+        return m_exchange->bytesAvailable();
     return m_reply ? m_reply->bytesAvailable() : 0;
 }
 
@@ -185,35 +228,67 @@ bool UrlHandle::startSession()
 bool UrlHandle::request(const QString& url)
 {
     dropReply();
-    const QUrl target(url);
+    QUrl target(url);
     const QString scheme = target.scheme().toLower();
     if (!m_manager || !target.isValid() || (scheme != u"http" && scheme != u"https"))
         return false;
-    m_reply = m_manager->get(makeRequest(target));
-    if (!waitFor([this] { return headersArrived() || m_reply->isFinished(); }) && !m_reply)
-        return false;
+    for (int redirects = 0;; ++redirects) {
+        send(target);
+        if (!waitFor([this] { return headersArrived() || transferFinished(); }) && !isOpen())
+            return false;
+        const std::optional<QUrl> next = redirectTarget(target);
+        if (!next)
+            break;
+        dropReply();
+        if (next->isEmpty() || redirects >= kMaxRedirects)
+            return false;
+        target = *next;
+    }
     const int status = statusCode();
-    const bool failedRedirect = status >= 300 && m_reply->error() != QNetworkReply::NoError;
+    const bool failedRedirect =
+        status >= 300 && m_reply && m_reply->error() != QNetworkReply::NoError;
     if (status >= 200 && status < 400 && !failedRedirect)
         return true;
     dropReply();
     return false;
 }
 
+void UrlHandle::send(const QUrl& target)
+{
+    if (const std::optional<HttpRoute> route = plainRoute(target))
+        m_exchange =
+            std::make_unique<HttpExchange>(*route, target, config::settings().UserAgent.toLatin1());
+    else
+        m_reply = m_manager->get(makeRequest(target));
+}
+
+std::optional<QUrl> UrlHandle::redirectTarget(const QUrl& from) const
+{
+    // The manager follows its own redirections.
+    if (!m_exchange || !m_exchange->headersComplete() ||
+        !isRedirectStatus(m_exchange->statusCode()) || m_exchange->location().isEmpty())
+        return std::nullopt;
+    const QUrl next = from.resolved(QUrl::fromEncoded(m_exchange->location()));
+    const QString scheme = next.scheme().toLower();
+    if (!next.isValid() || (scheme != u"http" && scheme != u"https"))
+        return QUrl(); // a redirection that cannot be followed fails the attempt
+    return next;
+}
+
 qint64 UrlHandle::read(char* data, qint64 maxSize, bool* ok)
 {
     *ok = false;
-    if (!m_reply || maxSize <= 0)
+    if (!isOpen() || maxSize <= 0)
         return 0;
-    if (!waitFor([this] { return m_reply->bytesAvailable() > 0 || m_reply->isFinished(); }) &&
-        !m_reply)
+    if (!waitFor([this] { return bytesBuffered() > 0 || transferFinished(); }) && !isOpen())
         return 0;
-    if (m_reply->bytesAvailable() > 0) {
-        const qint64 n = m_reply->read(data, maxSize);
+    if (bytesBuffered() > 0) {
+        const qint64 n =
+            m_exchange ? m_exchange->read(data, maxSize) : m_reply->read(data, maxSize);
         *ok = n > 0;
         return qMax<qint64>(n, 0);
     }
-    *ok = !m_timedOut && m_reply->isFinished() && m_reply->error() == QNetworkReply::NoError;
+    *ok = !m_timedOut && transferFinished() && !transferFailed();
     return 0;
 }
 
@@ -232,7 +307,7 @@ bool UrlHandle::waitFor(const std::function<bool()>& done)
     QEventLoop loop;
     QTimer idle;
     // Whatever runs in the loop may close this handle (a window's Cancel); the wait ends then.
-    const auto over = [&] { return !m_reply || done(); };
+    const auto over = [&] { return !isOpen() || done(); };
     idle.setSingleShot(true);
     idle.setInterval(m_timeOutMs);
     // Every sign of life restarts the time-out: the connection being made, the request going
@@ -243,33 +318,52 @@ bool UrlHandle::waitFor(const std::function<bool()>& done)
         else
             idle.start();
     };
-    QObject::connect(m_reply, &QObject::destroyed, &loop, &QEventLoop::quit);
-    QObject::connect(m_reply, &QNetworkReply::socketStartedConnecting, &loop, moved);
-    QObject::connect(m_reply, &QNetworkReply::requestSent, &loop, moved);
-    QObject::connect(m_reply, &QNetworkReply::metaDataChanged, &loop, moved);
-    QObject::connect(m_reply, &QNetworkReply::redirected, &loop, moved);
-    QObject::connect(m_reply, &QNetworkReply::readyRead, &loop, moved);
-    QObject::connect(m_reply, &QNetworkReply::finished, &loop, moved);
+    if (m_exchange) {
+        QObject::connect(m_exchange.get(), &QObject::destroyed, &loop, &QEventLoop::quit);
+        QObject::connect(m_exchange.get(), &HttpExchange::progressed, &loop, moved);
+    } else {
+        QObject::connect(m_reply, &QObject::destroyed, &loop, &QEventLoop::quit);
+        QObject::connect(m_reply, &QNetworkReply::socketStartedConnecting, &loop, moved);
+        QObject::connect(m_reply, &QNetworkReply::requestSent, &loop, moved);
+        QObject::connect(m_reply, &QNetworkReply::metaDataChanged, &loop, moved);
+        QObject::connect(m_reply, &QNetworkReply::redirected, &loop, moved);
+        QObject::connect(m_reply, &QNetworkReply::readyRead, &loop, moved);
+        QObject::connect(m_reply, &QNetworkReply::finished, &loop, moved);
+    }
     QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
         m_timedOut = true;
         loop.quit();
     });
     idle.start();
     loop.exec(WaitFlags());
-    if (!m_reply)
+    if (!isOpen())
         return false;
     if (m_timedOut) {
         // Abort discards nothing unread: the wait began with an empty buffer. A reply that
         // already failed needs none (a second error would be reported).
-        if (m_reply->error() == QNetworkReply::NoError)
+        if (m_exchange)
+            m_exchange->abort();
+        else if (m_reply->error() == QNetworkReply::NoError)
             m_reply->abort();
         return false;
     }
     return true;
 }
 
+bool UrlHandle::transferFinished() const
+{
+    return m_exchange ? m_exchange->isFinished() : m_reply->isFinished();
+}
+
+bool UrlHandle::transferFailed() const
+{
+    return m_exchange ? m_exchange->failed() : m_reply->error() != QNetworkReply::NoError;
+}
+
 bool UrlHandle::headersArrived() const
 {
+    if (m_exchange)
+        return m_exchange->headersComplete();
     const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid())
         return false;
@@ -284,6 +378,7 @@ bool UrlHandle::headersArrived() const
 void UrlHandle::dropReply()
 {
     m_timedOut = false;
+    m_exchange.reset();
     if (!m_reply)
         return;
     // Deleting a reply stops its transfer. abort() on one that already carries an error (an

@@ -1,18 +1,24 @@
 #pragma once
 
+#include "site/HttpExchange.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <functional>
+#include <memory>
+#include <optional>
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QUrl;
 
 namespace site {
 
 // One open HTTP request: the network session, set up with the user agent, proxy and time-out of
 // the settings, and the response being received. The session itself (connections, HTTP thread)
 // is shared by the handles of a thread and built again only when the proxy or user agent
-// settings change. Filled by iNetOpenUrl and released by
+// settings change; plain http addresses go over the thread's kept connection (HttpExchange)
+// instead. Redirections are followed. Filled by iNetOpenUrl and released by
 // iNetCloseUrl (or when the handle goes). Every call blocks, running a local event loop while it
 // waits (see WaitFlags).
 class UrlHandle
@@ -48,13 +54,22 @@ public:
     void close();
 
 private:
+    // Sends the request for target: plain http by an HttpExchange, anything else (https, a
+    // SOCKS proxy) by the session's manager.
+    void send(const QUrl& target);
+    // The next address of a redirection the exchange answered with: nothing when the answer is
+    // no redirection, an empty URL when its address cannot be followed.
+    std::optional<QUrl> redirectTarget(const QUrl& from) const;
     // Runs the event loop until done() holds (true) or nothing has moved for the time-out (false).
     bool waitFor(const std::function<bool()>& done);
     bool headersArrived() const;
+    bool transferFinished() const;
+    bool transferFailed() const;
     void dropReply();
 
     QNetworkAccessManager* m_manager = nullptr; // the thread's shared session, not owned
     QNetworkReply* m_reply = nullptr;           // owned; deleted by dropReply
+    std::unique_ptr<HttpExchange> m_exchange;   // instead of m_reply for plain http
     int m_timeOutMs = 0;
     bool m_timedOut = false;
 };

@@ -120,6 +120,14 @@ int ListOrderInEffect(const QString& url)
 
 QString CacheFileName(const QString& url, int listOrder, int page)
 {
+    const QString path = CachePath(url, listOrder, page);
+    if (!path.isEmpty())
+        util::MakeFolders(path.left(path.lastIndexOf(u'/')));
+    return path;
+}
+
+QString CachePath(const QString& url, int listOrder, int page)
+{
     const QString root = cacheRoot();
     const std::optional<QString> relative = relativePath(url);
     if (root.isEmpty() || !relative)
@@ -132,7 +140,6 @@ QString CacheFileName(const QString& url, int listOrder, int page)
     path = QDir::cleanPath(path);
     if (!path.startsWith(root + u'/'))
         return refuse(url);
-    util::MakeFolders(QFileInfo(path).path());
     return path;
 }
 

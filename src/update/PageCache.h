@@ -24,6 +24,9 @@ int ListOrderInEffect(const QString& url);
 // percent-encoded dots, slashes or NULs, another host) the result is "" (and a trace line when
 // Debug is 1). Callers treat "" as a failed step.
 QString CacheFileName(const QString& url, int listOrder, int page);
+// The same path without creating any folder, for readers of the cache: a page that was never
+// stored needs no folder to be made for it.
+QString CachePath(const QString& url, int listOrder, int page);
 
 // The address of a list page: folderUrl + list order name + page suffix + ".html".
 QString ListPageUrl(const QString& folderUrl, int listOrder, int page);

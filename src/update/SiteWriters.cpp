@@ -80,16 +80,6 @@ QString secondsSinceMidnight()
     return QString::number(double(seconds), 'g', 7);
 }
 
-// The cached page's text; nothing when the URL has no cache file or the file cannot be read.
-std::optional<QString> readCachedPage(const QString& url, int listOrder, int page)
-{
-    const QString file = CacheFileName(url, listOrder, page);
-    QString text;
-    if (file.isEmpty() || !util::FileExists(file) || !text::ReadTextFile(file, &text))
-        return std::nullopt;
-    return text;
-}
-
 catalogue::EntryRow listRow(catalogue::EntryRow row, const QString& folderUrl,
                             const SoftListEntry& entry, int ranking)
 {
@@ -118,14 +108,27 @@ void clearProgress(RunObserver* observer)
 
 } // namespace
 
+std::optional<QString> ReadCachedPage(const QString& url, int listOrder, int page)
+{
+    const QString file = CachePath(url, listOrder, page);
+    QString text;
+    if (file.isEmpty() || !util::FileExists(file) || !text::ReadTextFile(file, &text))
+        return std::nullopt;
+    return text;
+}
+
 bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringList* children)
 {
     // The page the run has just fetched: with the by-date or by-name order in effect that is
     // not the folder's "index.html", which may be missing or stale.
     const std::optional<QString> page =
-        readCachedPage(folderUrl, config::settings().ReadSortType, 1);
-    if (!page)
-        return false;
+        ReadCachedPage(folderUrl, config::settings().ReadSortType, 1);
+    return page && AnalyzeHTML(observer, folderUrl, *page, children);
+}
+
+bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringView page,
+                 QStringList* children)
+{
     catalogue::Db db;
     if (!catalogue::OpenCatalogue(db)) {
         util::TraceIfDebug(QStringLiteral("AnalyzeHTML エラー(") + errorNumber(db.lastError()) +
@@ -139,7 +142,7 @@ bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringList* c
     RunAdapter adapter(observer);
     // One commit for the page's folders rather than one per link.
     const bool batched = db.beginTransaction();
-    const CategoryAnalysis result = update::AnalyzeHTML(*page, context, writer, &adapter);
+    const CategoryAnalysis result = update::AnalyzeHTML(page, context, writer, &adapter);
     if (batched && !db.commit())
         util::TraceIfDebug(QStringLiteral("AnalyzeHTML エラー(") + errorNumber(db.lastError()) +
                            u')');
@@ -151,15 +154,22 @@ bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringList* c
 
 bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page, bool purgeFolder)
 {
-    const config::Settings& s = config::settings();
-    const std::optional<QString> text = readCachedPage(folderUrl, s.ReadSortType, *page);
+    const std::optional<QString> text =
+        ReadCachedPage(folderUrl, config::settings().ReadSortType, *page);
     if (!text) {
         *page = -1;
         return false;
     }
+    return AnalyzeSoftList(observer, folderUrl, *text, page, purgeFolder);
+}
+
+bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringView text, int* page,
+                     bool purgeFolder)
+{
+    const config::Settings& s = config::settings();
     RunAdapter adapter(observer);
     const SoftListPage list =
-        update::AnalyzeSoftList(*text, folderUrl, *page, s.ReadMaxPages, &adapter);
+        update::AnalyzeSoftList(text, folderUrl, *page, s.ReadMaxPages, &adapter);
     if (list.layout == ListLayout::None) {
         // The folder has no list (any more): nothing to write, but the old one goes.
         if (purgeFolder)

@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <optional>
 
 namespace catalogue {
 class Db;
@@ -20,6 +22,9 @@ class RunObserver;
 // found-folder counter. False when the page is not in the cache or the catalogue cannot be
 // opened; a cancel stops reading the page and still gives true.
 bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringList* children);
+// The same for the page's text as read from the cache (ReadCachedPage).
+bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringView page,
+                 QStringList* children);
 
 // The list analysis of page *page of folderUrl: the page's entries are written in one
 // transaction and *page becomes the next page to read, or -1. With purgeFolder the folder's
@@ -28,6 +33,13 @@ bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringList* c
 // page is not in the cache, the catalogue cannot be opened or the page could not be committed.
 bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page,
                      bool purgeFolder = false);
+// The same for the text of page *page as read from the cache (ReadCachedPage).
+bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringView text, int* page,
+                     bool purgeFolder = false);
+
+// The cached page's text; nothing when the URL has no cache file or the file cannot be read.
+// The run reads each fetched page once and hands the text to both analyses.
+std::optional<QString> ReadCachedPage(const QString& url, int listOrder, int page);
 
 // Writes one list entry of folderUrl with its ranking: an existing row keeps its marks and
 // detail columns. False (traced) when the row could not be written.

@@ -76,7 +76,9 @@ bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children
             return false;
         if (walk.observer)
             walk.observer->folderStarted(folderUrl);
-        const QString cacheFile = CacheFileName(folderUrl, listOrder, page);
+        // The first page makes the cache folder; the later ones go into the same folder.
+        const QString cacheFile = page == 1 ? CacheFileName(folderUrl, listOrder, page)
+                                            : CachePath(folderUrl, listOrder, page);
         if (state.Cancel)
             return false;
         const QString pageUrl = ListPageUrl(folderUrl, listOrder, page);
@@ -90,10 +92,15 @@ bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children
         const bool purge = page == 1 && !walk.purgeUrl.isEmpty() && walk.purgeUrl == folderUrl;
         if (purge)
             walk.purgeUrl.clear();
-        if (page == 1)
-            AnalyzeHTML(walk.observer, folderUrl, children);
+        // Read once: the category and the list analysis take the same text.
+        const std::optional<QString> text = ReadCachedPage(folderUrl, listOrder, page);
+        if (page == 1 && text)
+            AnalyzeHTML(walk.observer, folderUrl, *text, children);
         if (config::IsCategoryFetched(folderUrl)) {
-            AnalyzeSoftList(walk.observer, folderUrl, &page, purge);
+            if (text)
+                AnalyzeSoftList(walk.observer, folderUrl, *text, &page, purge);
+            else
+                page = -1;
             showStatus(walk, QString());
         } else {
             if (purge)
@@ -171,7 +178,7 @@ bool UpdateFolder(RunObserver* observer, const QString& folderUrl, bool force, b
 {
     // The first page as the run would fetch it: a deep folder in the by-date or by-name order
     // is never cached as "index.html".
-    if (!force && IsCacheCurrent(CacheFileName(folderUrl, config::settings().ReadSortType, 1)))
+    if (!force && IsCacheCurrent(CachePath(folderUrl, config::settings().ReadSortType, 1)))
         return false;
     const catalogue::KeepCatalogueOpen keepOpen;
     {

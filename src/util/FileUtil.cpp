@@ -70,8 +70,9 @@ bool FileExists(const QString& path)
 {
     if (path.isEmpty())
         return false;
+    // isFile() is false for a missing path too; asking exists() first costs a second call.
     const QFileInfo info(programfolder::ToSlashes(path));
-    return info.exists() && info.isFile() && !info.isHidden();
+    return info.isFile() && !info.isHidden();
 }
 
 QString StripExtension(const QString& name)

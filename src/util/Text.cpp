@@ -1,10 +1,11 @@
 #include "util/Text.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <QTemporaryFile>
 #include <filesystem>
 #include <system_error>
 
@@ -14,33 +15,46 @@ namespace {
 constexpr const char* kCodec = "windows-31j";
 
 // The permissions a replaced file keeps, or those of a newly created one (the temporary file
-// would otherwise leave it readable by its owner only).
+// would otherwise carry the process's creation mask instead).
 QFileDevice::Permissions permissionsFor(const QString& path)
 {
-    if (QFile::exists(path))
-        return QFile::permissions(path);
+    const QFileInfo target(path);
+    if (target.exists())
+        return target.permissions();
     return QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
            QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
 }
 
-// Temporary file beside the target, then a rename over it, without waiting for the disk.
+// A name beside the target that no other writer picks: the target's name, a dot and random
+// letters. A crash between its creation and the rename can leave it behind; nothing reads it.
+QString temporaryName(const QString& path)
+{
+    return path + u'.' + QString::number(QRandomGenerator::global()->generate64(), 36);
+}
+
+// Moves the file at from to the place of to, replacing what is there.
+bool renameOver(const QString& from, const QString& to)
+{
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(from.toStdU16String()),
+                            std::filesystem::path(to.toStdU16String()), error);
+    return !error;
+}
+
+// Temporary file beside the target, then a rename over it, without waiting for the disk. Plain
+// create-write-rename: a page of the cache is written this way for every fetch.
 bool replaceWithoutSync(const QString& path, const QByteArray& bytes)
 {
-    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
-    if (!file.open())
+    const QFileDevice::Permissions permissions = permissionsFor(path);
+    QFile file(temporaryName(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
         return false;
-    if (file.write(bytes) != bytes.size() || !file.flush() ||
-        !file.setPermissions(permissionsFor(path)))
-        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.setPermissions(permissions);
     file.close();
-    if (file.error() != QFileDevice::NoError)
+    if (!written || file.error() != QFileDevice::NoError || !renameOver(file.fileName(), path)) {
+        file.remove();
         return false;
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(file.fileName().toStdU16String()),
-                            std::filesystem::path(path.toStdU16String()), error);
-    if (error)
-        return false;
-    file.setAutoRemove(false); // it is the target now
+    }
     return true;
 }
 

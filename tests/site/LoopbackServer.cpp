@@ -71,8 +71,11 @@ void LoopbackServer::answer(QTcpSocket* socket, const QByteArray& path)
     if (reply.silent)
         return;
     QTimer::singleShot(reply.delayMs, socket, [this, socket, reply] {
-        QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " Canned\r\n";
-        if (reply.chunked)
+        QByteArray out =
+            "HTTP/1.1 " + QByteArray::number(reply.status) + " Canned\r\n" + reply.headers;
+        if (!reply.raw.isEmpty())
+            out = reply.raw;
+        else if (reply.chunked)
             out += "Transfer-Encoding: chunked\r\n\r\n" +
                    (reply.body.isEmpty() ? QByteArray()
                                          : QByteArray::number(reply.body.size(), 16) + "\r\n" +

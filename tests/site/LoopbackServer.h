@@ -15,12 +15,14 @@ struct CannedReply
 {
     int status = 200;
     QByteArray body;
-    bool chunked = false;   // else a Content-Length header
-    qint64 missing = 0;     // announced bytes never sent: the connection drops (or stalls)
-    bool stall = false;     // after the body, keep the connection open and say nothing more
-    bool silent = false;    // never answer at all
-    int delayMs = 0;        // wait this long before answering
-    bool keepAlive = false; // leave the connection open for the next request
+    bool chunked = false;    // else a Content-Length header
+    qint64 missing = 0;      // announced bytes never sent: the connection drops (or stalls)
+    bool stall = false;      // after the body, keep the connection open and say nothing more
+    bool silent = false;     // never answer at all
+    int delayMs = 0;         // wait this long before answering
+    bool keepAlive = false;  // leave the connection open for the next request
+    QByteArray headers = {}; // more header lines, each ending in CR LF
+    QByteArray raw = {};     // when set, the whole answer as it goes out (status ignored)
 };
 
 struct LoggedRequest

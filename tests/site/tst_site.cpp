@@ -73,6 +73,10 @@ private slots:
     void restartedServerBetweenFetches_data();
     void restartedServerBetweenFetches();
     void proxyAndAgentChangesReachTheNextFetch();
+    void redirections_data();
+    void redirections();
+    void unusualAnswers_data();
+    void unusualAnswers();
     void urlEncode_data();
     void urlEncode();
 
@@ -145,6 +149,7 @@ void TstSite::proxyModes()
     QCOMPARE(server.requests().size(), 1);
     const LoggedRequest& request = server.requests().first();
     QCOMPARE(request.target, viaProxy ? kPageUrl.toLatin1() : kPagePath);
+    QCOMPARE(request.header("Host"), QUrl(url).authority().toLatin1());
     QCOMPARE(request.header("User-Agent"),
              QByteArray("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)"));
     // No cache on the way may answer for the site.
@@ -466,6 +471,85 @@ void TstSite::proxyAndAgentChangesReachTheNextFetch()
     QCOMPARE(first.requests().size(), 1);
     QCOMPARE(second.requests().size(), 1);
     QCOMPARE(second.requests().first().header("User-Agent"), QByteArray("Pelimond version 2.0.0"));
+}
+
+void TstSite::redirections_data()
+{
+    QTest::addColumn<QByteArray>("location"); // of every answer for the first page
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<int>("firstRequests");
+    const QByteArray moved = "/tpack/filearea/win/util/moved.html";
+    QTest::newRow("relative address") << moved << true << QByteArray("<html>moved</html>") << 1;
+    QTest::newRow("absolute address")
+        << "http://www.talvex.example" + moved << true << QByteArray("<html>moved</html>") << 1;
+    QTest::newRow("without an address the answer is the page")
+        << QByteArray() << true << QByteArray("see elsewhere") << 1;
+    QTest::newRow("a loop ends in failed attempts") << kPagePath << false << kOldPage << 5 * 51;
+    QTest::newRow("another scheme is not followed")
+        << QByteArray("ftp://ftp.talvex.example/x") << false << kOldPage << 5;
+}
+
+void TstSite::redirections()
+{
+    QFETCH(QByteArray, location);
+    QFETCH(bool, result);
+    QFETCH(QByteArray, stored);
+    QFETCH(int, firstRequests);
+    LoopbackServer server;
+    CannedReply redirect{302, "see elsewhere"};
+    if (!location.isEmpty())
+        redirect.headers = "Location: " + location + "\r\n";
+    server.setReplies(kPagePath, {redirect});
+    server.setReplies("/tpack/filearea/win/util/moved.html",
+                      {CannedReply{200, "<html>moved</html>"}});
+    useProxy(server);
+    m_folder->writeBytes(u"page.html"_s, kOldPage);
+
+    QCOMPARE(site::iNetGetFile(kPageUrl, m_folder->file(u"page.html"_s)), result);
+    QCOMPARE(m_folder->readBytes(u"page.html"_s), stored);
+    QCOMPARE(server.requestsFor(kPagePath), firstRequests);
+}
+
+void TstSite::unusualAnswers_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("an interim answer comes first")
+        << QByteArray("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\n"
+                      "body")
+        << true << QByteArray("body");
+    QTest::newRow("HTTP/1.0 without a length ends at the close")
+        << QByteArray("HTTP/1.0 200 OK\r\n\r\nuntil the close") << true
+        << QByteArray("until the close");
+    QTest::newRow("chunk extensions and trailers")
+        << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4;name=x\r\nabcd\r\n"
+                      "3\r\nefg\r\n0\r\nX-Checked: 1\r\n\r\n")
+        << true << QByteArray("abcdefg");
+    QTest::newRow("header names in small letters")
+        << QByteArray("HTTP/1.1 200 OK\r\ncontent-length: 5\r\n\r\nhello") << true
+        << QByteArray("hello");
+    QTest::newRow("not an HTTP answer")
+        << QByteArray("<html>no status line</html>\r\n\r\n") << false << kOldPage;
+    QTest::newRow("a length that is not a number")
+        << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: many\r\n\r\nhello") << false << kOldPage;
+}
+
+void TstSite::unusualAnswers()
+{
+    QFETCH(QByteArray, raw);
+    QFETCH(bool, result);
+    QFETCH(QByteArray, stored);
+    LoopbackServer server;
+    CannedReply answer;
+    answer.raw = raw;
+    server.setReplies(kPagePath, {answer});
+    useProxy(server);
+    m_folder->writeBytes(u"page.html"_s, kOldPage);
+
+    QCOMPARE(site::iNetGetFile(kPageUrl, m_folder->file(u"page.html"_s)), result);
+    QCOMPARE(m_folder->readBytes(u"page.html"_s), stored);
 }
 
 void TstSite::urlEncode_data()

@@ -104,6 +104,10 @@ void TstPageCache::cacheFileName()
     QFETCH(int, order);
     QFETCH(int, page);
     QFETCH(QString, file);
+    // A reader's path is the same, and looking it up makes no folder.
+    const QString readPath = update::CachePath(url, order, page);
+    QCOMPARE(readPath, m_cache + u'/' + file);
+    QVERIFY(!QFileInfo(readPath).dir().exists() || !file.contains(u'/'));
     const QString path = update::CacheFileName(url, order, page);
     QCOMPARE(path, m_cache + u'/' + file);
     QVERIFY2(QFileInfo(path).dir().exists(), "its folder is created");

@@ -2,6 +2,7 @@
 #include "util/Text.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -18,6 +19,8 @@ private slots:
     void cutToCp932Bytes_data();
     void cutToCp932Bytes();
     void writeLinesUsesCrLfAndLeavesNoTemporaryFile();
+    void unsyncedReplacement_data();
+    void unsyncedReplacement();
     void appendLineCreatesAndAppends();
     void readingAMissingFileFails();
 };
@@ -93,6 +96,51 @@ void TstText::writeLinesUsesCrLfAndLeavesNoTemporaryFile()
     QVERIFY(text::WriteLines(path, {u"x"_s}));
     QCOMPARE(folder.readBytes(u"out.txt"_s), QByteArray("x\r\n"));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{u"out.txt"_s});
+}
+
+void TstText::unsyncedReplacement_data()
+{
+    using P = QFileDevice::Permission;
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("before"); // permissions of an earlier file there; -1 for none
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<int>("after");
+    const int readable =
+        P::ReadOwner | P::WriteOwner | P::ReadUser | P::WriteUser | P::ReadGroup | P::ReadOther;
+    const int ownerOnly = P::ReadOwner | P::WriteOwner | P::ReadUser | P::WriteUser;
+    QTest::newRow("new file readable by all") << u"page.html"_s << -1 << true << readable;
+    QTest::newRow("replaced file keeps its permissions")
+        << u"page.html"_s << ownerOnly << true << ownerOnly;
+    QTest::newRow("missing folder") << u"none/page.html"_s << -1 << false << -1;
+    QTest::newRow("a folder in the way") << u"folder"_s << -1 << false << -1;
+}
+
+void TstText::unsyncedReplacement()
+{
+    QFETCH(QString, target);
+    QFETCH(int, before);
+    QFETCH(bool, written);
+    QFETCH(int, after);
+    TestFolder folder;
+    QVERIFY(QDir(folder.path()).mkdir(u"folder"_s));
+    if (before >= 0) {
+        folder.writeBytes(target, "old and longer");
+        QVERIFY(QFile::setPermissions(folder.file(target), QFileDevice::Permissions(before)));
+    }
+    const QStringList entries =
+        QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    QCOMPARE(text::WriteFileAtomic(folder.file(target), "new", text::Durability::NoSync), written);
+    if (written) {
+        QCOMPARE(folder.readBytes(target), QByteArray("new"));
+        QCOMPARE(int(QFile::permissions(folder.file(target))), after);
+    }
+    // Nothing is left beside the target, whether it was written or not.
+    QStringList expected = entries;
+    if (written && !expected.contains(target))
+        expected.append(target);
+    expected.sort();
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), expected);
 }
 
 void TstText::appendLineCreatesAndAppends()
