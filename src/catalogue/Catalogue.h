@@ -52,6 +52,11 @@ std::optional<EntryRow> FindEntry(Db& db, const QString& base, const QString& ta
 // Edits the entry with row's (BaseURL, TargetURL), writing every column, or adds it when there
 // is none. Read it with FindEntry first to keep the columns you do not change.
 bool SaveEntry(Db& db, const EntryRow& row);
+// What a list page tells of an entry: adds the row, or edits only the list columns (name,
+// version, size, type, new mark, articles, description, price, publication date, ranking) of
+// the entry with row's keys, keeping its marks and detail columns as they are. The same as
+// FindEntry, changing those columns and SaveEntry, in one statement.
+bool SaveListColumns(Db& db, const EntryRow& row);
 // The entries whose BaseURL is url, in the order they were added.
 QList<EntryRow> FolderEntries(Db& db, const QString& url, EntryFields columns = EntryFields::All);
 // The entries marked as favourites.

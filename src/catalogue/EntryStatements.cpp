@@ -233,6 +233,17 @@ bool SaveEntry(Db& db, const EntryRow& row)
     return db.execute(sql, entryValues(row));
 }
 
+bool SaveListColumns(Db& db, const EntryRow& row)
+{
+    static const QString sql = detail::UpsertSql(
+        QStringLiteral("T_Softwares"), allColumns(), QStringLiteral("BaseURL, TargetURL"),
+        {QStringLiteral("SoftName"), QStringLiteral("Version"), QStringLiteral("FileSize"),
+         QStringLiteral("FileType"), QStringLiteral("NewFlag"), QStringLiteral("PickUpURL"),
+         QStringLiteral("NewsURL"), QStringLiteral("Description"), QStringLiteral("RegiMoney"),
+         QStringLiteral("OpenDate"), QStringLiteral("Ranking")});
+    return db.execute(sql, entryValues(row));
+}
+
 QList<EntryRow> FolderEntries(Db& db, const QString& url, EntryFields columns)
 {
     return readEntries(db, kFolderRows, {url}, columns);

@@ -9,7 +9,8 @@ std::optional<int> Count(Db& db, const QString& sql, const QVariantList& values)
     return result;
 }
 
-QString UpsertSql(const QString& table, const QStringList& columns, const QString& keyColumns)
+QString UpsertSql(const QString& table, const QStringList& columns, const QString& keyColumns,
+                  const QStringList& updated)
 {
     QStringList marks;
     QStringList assignments;
@@ -17,7 +18,7 @@ QString UpsertSql(const QString& table, const QStringList& columns, const QStrin
     for (const QString& column : columns) {
         marks.append(QStringLiteral("?"));
         // The key columns are left alone: rewriting them would rebuild the key's index entry.
-        if (!keys.contains(column))
+        if (!keys.contains(column) && (updated.isEmpty() || updated.contains(column)))
             assignments.append(column + QStringLiteral(" = excluded.") + column);
     }
     return QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") +

@@ -25,8 +25,9 @@ bool ForEachRow(Db& db, const QString& sql, const QVariantList& values, Read rea
 // The single number a Count(*) statement returns.
 std::optional<int> Count(Db& db, const QString& sql, const QVariantList& values = {});
 // An INSERT of every column, editing the row whose unique key is keyColumns (", "-separated)
-// instead when one exists.
-QString UpsertSql(const QString& table, const QStringList& columns, const QString& keyColumns);
+// instead when one exists: every other column, or only those of updated when it is given.
+QString UpsertSql(const QString& table, const QStringList& columns, const QString& keyColumns,
+                  const QStringList& updated = {});
 // Text columns hold an empty text, never Null.
 QVariant Text(const QString& text);
 

@@ -206,11 +206,8 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringVie
 bool AnalyzeSoftDb(catalogue::Db& db, const QString& folderUrl, const SoftListEntry& entry,
                    int ranking)
 {
-    const std::optional<catalogue::EntryRow> found =
-        catalogue::FindEntry(db, folderUrl, entry.TargetURL);
-    const catalogue::EntryRow row =
-        listRow(found.value_or(catalogue::EntryRow{}), folderUrl, entry, ranking);
-    if (catalogue::SaveEntry(db, row))
+    // An existing row keeps its marks and detail columns.
+    if (catalogue::SaveListColumns(db, listRow(catalogue::EntryRow{}, folderUrl, entry, ranking)))
         return true;
     util::TraceIfDebug(QStringLiteral("AnalyzeSoftDb エラー(") + errorNumber(db.lastError()) +
                        u')');

@@ -391,6 +391,25 @@ void TstRoundTrip::catalogueRows()
             compareRow(diff, r, rows.value(r.targetUrl));
     }
     QVERIFY2(diff.isEmpty(), qPrintable(diff.report()));
+
+    // Analysed again, a row gets its list columns back and keeps its marks and details.
+    catalogue::EntryRow kept = rows.value(want.first().targetUrl);
+    kept.SoftName = u"stale"_s;
+    kept.Favorites = true;
+    kept.DetailRead = true;
+    kept.Author = u"作者"_s;
+    kept.FileSize2 = 12345;
+    QVERIFY(catalogue::SaveEntry(db, kept));
+    for (int page = 1; page != -1;)
+        QVERIFY(update::AnalyzeSoftList(nullptr, f->url, &page));
+    const catalogue::EntryRow again = *catalogue::FindEntry(db, f->url, kept.TargetURL);
+    diff.setPlace(u"analysed again"_s);
+    compareRow(diff, want.first(), again);
+    QVERIFY2(diff.isEmpty(), qPrintable(diff.report()));
+    QVERIFY(again.Favorites && again.DetailRead);
+    QCOMPARE(again.Author, kept.Author);
+    QCOMPARE(again.FileSize2, kept.FileSize2);
+    QCOMPARE(catalogue::FolderEntries(db, f->url).size(), want.size());
 }
 
 // The category analysis's catalogue writer stores a library folder's sub-categories as folder
