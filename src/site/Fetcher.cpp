@@ -129,6 +129,16 @@ bool iNetOpenUrl(const QString& url, UrlHandle& handle)
     return false;
 }
 
+void iNetPrefetch(const QString& url)
+{
+    UrlHandle::prefetch(url);
+}
+
+void iNetDropPrefetch()
+{
+    UrlHandle::dropPrefetch();
+}
+
 bool iNetCloseUrl(UrlHandle& handle)
 {
     handle.close();

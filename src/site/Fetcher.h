@@ -30,6 +30,14 @@ bool iNetCloseUrl(UrlHandle& handle);
 // the length the server declared, or the file cannot be written. An empty filePath is refused.
 bool iNetGetFile(const QString& url, const QString& filePath);
 
+// Sends the request for url now, so that the site prepares its answer while the caller works
+// on the page before; the next iNetOpenUrl of url in this thread takes it up as its first
+// attempt. Plain http addresses only; for others, and when url is never opened, it does nothing
+// that shows.
+void iNetPrefetch(const QString& url);
+// Drops a request sent ahead and not taken up (an update run that stopped early).
+void iNetDropPrefetch();
+
 // Tests shorten the pause between open attempts and lower the size limit; a negative value
 // restores the default.
 void SetRetryPauseForTests(int ms);

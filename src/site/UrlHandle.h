@@ -53,6 +53,14 @@ public:
     // Drops the request and lets go of the session. Harmless when already closed.
     void close();
 
+    // Sends the request for url ahead, on this thread's kept connection, so that the site
+    // prepares its answer while the caller does other work; the next request() of the same
+    // address in this thread takes it up as its first attempt. One waits at a time; another
+    // address drops it. Plain http addresses only; others are sent when requested.
+    static void prefetch(const QString& url);
+    // Drops a request sent ahead and not taken up.
+    static void dropPrefetch();
+
 private:
     // Sends the request for target: plain http by an HttpExchange, anything else (https, a
     // SOCKS proxy) by the session's manager.

@@ -164,7 +164,7 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page,
 }
 
 bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringView text, int* page,
-                     bool purgeFolder)
+                     bool purgeFolder, const std::function<void(int)>& nextPageKnown)
 {
     const config::Settings& s = config::settings();
     RunAdapter adapter(observer);
@@ -178,6 +178,8 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringVie
         *page = -1;
         return true;
     }
+    if (nextPageKnown)
+        nextPageKnown(list.nextPage);
     catalogue::PageTransaction transaction(s.dbname);
     if (!transaction.isOpen()) {
         clearProgress(observer);

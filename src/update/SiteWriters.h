@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <functional>
 #include <optional>
 
 namespace catalogue {
@@ -33,9 +34,12 @@ bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringView pa
 // page is not in the cache, the catalogue cannot be opened or the page could not be committed.
 bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page,
                      bool purgeFolder = false);
-// The same for the text of page *page as read from the cache (ReadCachedPage).
+// The same for the text of page *page as read from the cache (ReadCachedPage). nextPageKnown,
+// when given, learns the next page to read (-1 when the list is finished) as soon as a list is
+// found on the page, before its entries are written: the run sends the next request meanwhile.
 bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringView text, int* page,
-                     bool purgeFolder = false);
+                     bool purgeFolder = false,
+                     const std::function<void(int)>& nextPageKnown = nullptr);
 
 // The cached page's text; nothing when the URL has no cache file or the file cannot be read.
 // The run reads each fetched page once and hands the text to both analyses.

@@ -14,6 +14,8 @@
 #include <QNetworkInformation>
 #include <QStringList>
 #include <exception>
+#include <utility>
+#include <vector>
 
 namespace update {
 
@@ -27,7 +29,23 @@ struct Walk
 {
     RunObserver* observer = nullptr;
     QString purgeUrl;
+    // The sub-category lists being walked, outermost first, each with the position of the one
+    // being walked now: what tells the folder that comes after the current one.
+    std::vector<std::pair<const QStringList*, qsizetype>> open;
 };
+
+// The folder the walk reads after the current one: its first sub-category when it walks them,
+// else the next sub-category of the nearest level that has one left; empty at the end.
+QString folderAfter(const Walk& walk, const QStringList& children, bool walkChildren)
+{
+    if (walkChildren && !children.isEmpty())
+        return children.first();
+    for (auto level = walk.open.rbegin(); level != walk.open.rend(); ++level) {
+        if (level->second + 1 < level->first->size())
+            return level->first->at(level->second + 1);
+    }
+    return {};
+}
 
 void showStatus(const Walk& walk, const QString& text)
 {
@@ -66,7 +84,7 @@ bool fetchPage(const Walk& walk, const QString& pageUrl, const QString& cacheFil
 // Reads the folder's list pages one after another; page 1 also gives the sub-categories. False
 // when the folder stopped early (no connection, cancel, a failed fetch), so its sub-categories
 // are not walked.
-bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children)
+bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children, bool walkChildren)
 {
     RunState& state = runState();
     const int listOrder = config::settings().ReadSortType;
@@ -97,8 +115,20 @@ bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children
         if (page == 1 && text)
             AnalyzeHTML(walk.observer, folderUrl, *text, children);
         if (config::IsCategoryFetched(folderUrl)) {
+            // The next page's request goes out before this page's entries are written, so the
+            // site prepares it meanwhile.
+            const auto sendNext = [&](int next) {
+                if (state.Cancel)
+                    return;
+                if (next != -1) {
+                    site::iNetPrefetch(ListPageUrl(folderUrl, listOrder, next));
+                } else if (const QString after = folderAfter(walk, *children, walkChildren);
+                           !after.isEmpty()) {
+                    site::iNetPrefetch(ListPageUrl(after, listOrder, 1));
+                }
+            };
             if (text)
-                AnalyzeSoftList(walk.observer, folderUrl, *text, &page, purge);
+                AnalyzeSoftList(walk.observer, folderUrl, *text, &page, purge, sendNext);
             else
                 page = -1;
             showStatus(walk, QString());
@@ -122,23 +152,38 @@ int levelOf(const QString& folderUrl)
 bool walkFolder(Walk& walk, const QString& folderUrl, bool walkChildren, int level)
 {
     QStringList children;
-    if (!readFolderPages(walk, folderUrl, &children) || !walkChildren)
+    if (!readFolderPages(walk, folderUrl, &children, walkChildren && level < kMaxFolderDepth) ||
+        !walkChildren)
         return true;
     if (!children.isEmpty() && level >= kMaxFolderDepth) {
         util::TraceIfDebug(QStringLiteral("AnalyzeStart 階層制限(") + folderUrl + u')');
         return true;
     }
-    for (const QString& child : std::as_const(children)) {
-        if (!walkFolder(walk, child, true, level + 1))
-            return false;
+    walk.open.emplace_back(&children, 0);
+    bool walked = true;
+    for (qsizetype i = 0; i < children.size() && walked; ++i) {
+        walk.open.back().second = i;
+        walked = walkFolder(walk, children[i], true, level + 1);
         if (runState().Cancel)
             break;
     }
-    return true;
+    walk.open.pop_back();
+    return walked;
 }
+
+// Drops a next page's request that a stopped walk never took up.
+class DropPrefetchAtEnd
+{
+public:
+    DropPrefetchAtEnd() = default;
+    ~DropPrefetchAtEnd() { site::iNetDropPrefetch(); }
+    DropPrefetchAtEnd(const DropPrefetchAtEnd&) = delete;
+    DropPrefetchAtEnd& operator=(const DropPrefetchAtEnd&) = delete;
+};
 
 bool analyzeStart(Walk& walk, const QString& folderUrl, bool walkChildren)
 {
+    const DropPrefetchAtEnd dropAtEnd;
     try {
         return walkFolder(walk, folderUrl, walkChildren, levelOf(folderUrl));
     } catch (const std::exception& e) {
@@ -187,14 +232,14 @@ bool UpdateFolder(RunObserver* observer, const QString& folderUrl, bool force, b
             return false;
     }
     runState().Cancel = false;
-    Walk walk{observer, folderUrl};
+    Walk walk{observer, folderUrl, {}};
     analyzeStart(walk, folderUrl, walkChildren);
     return true;
 }
 
 bool AnalyzeStart(RunObserver* observer, const QString& folderUrl, bool walkChildren)
 {
-    Walk walk{observer, QString()};
+    Walk walk{observer, QString(), {}};
     return analyzeStart(walk, folderUrl, walkChildren);
 }
 

@@ -70,6 +70,8 @@ private slots:
     void closingDuringAWaitEndsIt();
     void progressReachesTheObserver();
     void pagesShareOneConnection();
+    void requestSentAheadIsTakenUpOnce();
+    void requestSentAheadToADeadPathIsTheFirstAttempt();
     void restartedServerBetweenFetches_data();
     void restartedServerBetweenFetches();
     void proxyAndAgentChangesReachTheNextFetch();
@@ -419,6 +421,43 @@ void TstSite::pagesShareOneConnection()
     QCOMPARE(server.requestsFor(kPagePath), 3);
     QCOMPARE(server.connections(), 1);
     QCOMPARE(m_folder->readBytes(u"page.html"_s), page.body);
+}
+
+// The update run sends the next page's request before it writes the page it has: the fetch of
+// that address takes it up, a fetch of another address drops it.
+void TstSite::requestSentAheadIsTakenUpOnce()
+{
+    LoopbackServer server;
+    CannedReply page{200, QByteArray(3000, 'a')};
+    page.keepAlive = true;
+    server.setReplies(kPagePath, {page});
+    useProxy(server);
+    const QString file = m_folder->file(u"page.html"_s);
+    site::iNetPrefetch(kPageUrl);
+    QVERIFY(site::iNetGetFile(kPageUrl, file));
+    QCOMPARE(server.requestsFor(kPagePath), 1);
+    QCOMPARE(m_folder->readBytes(u"page.html"_s), page.body);
+
+    const QString other = config::SiteRoot + u"tpack/filearea/win/other/index.html"_s;
+    site::iNetPrefetch(other);
+    QVERIFY(site::iNetGetFile(kPageUrl, file));
+    QCOMPARE(server.requestsFor(kPagePath), 2);
+    QCOMPARE(m_folder->readBytes(u"page.html"_s), page.body);
+    // A dropped one may or may not have reached the server; the fetch after it is whole.
+    m_folder->writeBytes(u"page.html"_s, kOldPage);
+    site::iNetPrefetch(kPageUrl);
+    site::iNetDropPrefetch();
+    QVERIFY(site::iNetGetFile(kPageUrl, file));
+    QCOMPARE(m_folder->readBytes(u"page.html"_s), page.body);
+}
+
+void TstSite::requestSentAheadToADeadPathIsTheFirstAttempt()
+{
+    LoopbackServer server; // every path is 404
+    useProxy(server);
+    site::iNetPrefetch(kPageUrl);
+    QVERIFY(!site::iNetGetFile(kPageUrl, m_folder->file(u"page.html"_s)));
+    QCOMPARE(server.requestsFor(kPagePath), 5);
 }
 
 void TstSite::restartedServerBetweenFetches_data()
