@@ -66,9 +66,14 @@ bool Db::open(const QString& path, bool create)
         // operations the catalogue is one file again.
         probe.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
         probe.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
-        if (probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+            error = probe.lastError();
+        else if (NativeConnection(m_db))
             return true;
-        error = probe.lastError();
+        else
+            error =
+                QSqlError(QString(), QStringLiteral("the SQL driver's SQLite is not the program's"),
+                          QSqlError::ConnectionError);
     }
     close();
     return fail(error);

@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
+#include <QSqlQuery>
 #include <sqlite3.h>
 
 namespace catalogue {
@@ -171,7 +172,15 @@ sqlite3* NativeConnection(const QSqlDatabase& db)
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
+    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+    // A driver built with its own copy of SQLite hands out connections of that copy, which this
+    // library must not touch; the same version is the sign of the same shared library.
+    static const bool sameLibrary = [&db] {
+        QSqlQuery version(db);
+        return version.exec(QStringLiteral("SELECT sqlite_version()")) && version.next() &&
+               version.value(0).toString() == QLatin1String(sqlite3_libversion());
+    }();
+    return sameLibrary ? connection : nullptr;
 }
 
 } // namespace catalogue

@@ -55,7 +55,8 @@ private:
     bool m_pending = false; // exec's first row has not been handed out by next()
 };
 
-// The SQLite connection behind a QSQLITE database; nullptr when it is not open.
+// The SQLite connection behind a QSQLITE database; nullptr when it is not open or when the
+// driver does not use the same SQLite library as the program.
 sqlite3* NativeConnection(const QSqlDatabase& db);
 
 } // namespace catalogue
