@@ -8,6 +8,7 @@
 //   bench_analyze [--scale K] [--repeats R]
 #include "catalogue/Db.h"
 #include "catalogue/Schema.h"
+#include "common/BenchSupport.h"
 #include "config/Settings.h"
 #include "config/SoftTypes.h"
 #include "talvex-sim/Site.h"
@@ -24,7 +25,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <sqlite3.h>
@@ -51,12 +51,6 @@ Options parseOptions(const QCoreApplication& app)
     parser.addOptions({scale, repeats});
     parser.process(app);
     return {qBound(1, parser.value(scale).toInt(), 1000), qMax(1, parser.value(repeats).toInt())};
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
 }
 
 // The program folder: the first-run type table (the parsers map icons through it), a cache
@@ -261,18 +255,18 @@ int main(int argc, char** argv)
     QList<double> raw;
     for (int r = 0; r < options.repeats; ++r)
         raw.append(rawRun(listPages, folder.filePath(QStringLiteral("raw.mdb"))));
-    const double a = median(floor);
-    const double b = median(analysis);
+    const double a = bench::Median(floor);
+    const double b = bench::Median(analysis);
     std::printf("  (a) read + decode        : %9.0f pages/s (%.3f s, %lld chars)\n",
                 listPages.size() / a, a, static_cast<long long>(chars));
     std::printf("  (b) AnalyzeSoftList + db : %9.0f pages/s, %9.0f entries/s (%.3f s, %d pages "
                 "read)\n",
                 pagesRead / b, entries / b, b, pagesRead);
-    const double c = median(parse);
+    const double c = bench::Median(parse);
     std::printf("  (c) of which the analysis: %9.0f pages/s (%.3f s, %lld entries found, no "
                 "catalogue)\n",
                 listPages.size() / c, c, static_cast<long long>(found));
-    const double d = median(raw);
+    const double d = bench::Median(raw);
     std::printf("  (d) SQLite alone, same rows: %9.0f pages/s (%.3f s, one transaction per page)\n",
                 listPages.size() / d, d);
     std::printf("  ratio (b) / (a) = %.2f (goal <= 4); without the catalogue (c) / (a) = %.2f\n",

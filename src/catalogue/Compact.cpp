@@ -7,8 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -79,10 +77,7 @@ int compactInto(const QString& catalogue, const QString& temp)
 int replaceWith(const QString& catalogue, const QString& temp)
 {
     QFile::setPermissions(temp, QFile::permissions(catalogue));
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
-                            std::filesystem::path(catalogue.toStdU16String()), error);
-    return error ? kFileAccess : 0;
+    return util::RenameOver(temp, catalogue) ? 0 : kFileAccess;
 }
 
 } // namespace

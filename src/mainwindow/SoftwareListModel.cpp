@@ -69,15 +69,6 @@ SoftwareListModel::SoftwareListModel(QObject* parent)
     m_sortIcons[1] = resources::Icon(resources::ImageList::Sort, u"Desc");
 }
 
-void SoftwareListModel::setEntries(const QList<catalogue::EntryRow>& entries)
-{
-    std::vector<ListRow> rows;
-    rows.reserve(std::size_t(entries.size()));
-    for (const catalogue::EntryRow& entry : entries)
-        rows.push_back(MakeListRow(entry));
-    setRows(std::move(rows));
-}
-
 void SoftwareListModel::setRows(std::vector<ListRow> rows)
 {
     beginResetModel();

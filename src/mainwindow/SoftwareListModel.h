@@ -29,7 +29,6 @@ public:
     explicit SoftwareListModel(QObject* parent = nullptr);
 
     // Replaces every row and sorts them by the current sort.
-    void setEntries(const QList<catalogue::EntryRow>& entries);
     void setRows(std::vector<ListRow> rows);
     void clear();
 

@@ -13,19 +13,6 @@ namespace {
 constexpr qsizetype kMaxHeadBytes = 65536; // a longer head is not an HTTP answer
 constexpr qsizetype kMaxChunkLine = 4096;  // a chunk size line with its extensions
 
-// The connection the thread's last exchange left open, for the next one on the same route.
-struct IdleConnection
-{
-    std::unique_ptr<QTcpSocket> socket;
-    HttpRoute route;
-};
-
-IdleConnection& idleConnection()
-{
-    thread_local IdleConnection idle;
-    return idle;
-}
-
 // Closes a socket that may still be inside one of its own signals.
 void discard(std::unique_ptr<QTcpSocket> socket)
 {
@@ -36,23 +23,50 @@ void discard(std::unique_ptr<QTcpSocket> socket)
     socket.release()->deleteLater();
 }
 
-// The main thread's kept connection must go before the application object; other threads'
-// go with their thread.
-bool mainIdleDropRegistered = false;
-
-void dropMainIdle()
+// What a thread keeps between its exchanges: the connection the last one left open, for the
+// next one on the same route, and the request sent ahead of its fetch (sendAhead).
+struct ThreadConnection
 {
-    idleConnection() = IdleConnection();
-    mainIdleDropRegistered = false;
+    std::unique_ptr<QTcpSocket> socket;
+    HttpRoute route;
+    QUrl aheadUrl;
+    std::unique_ptr<HttpExchange> ahead;
+    bool closing = false; // going away: an exchange that ends now leaves no connection here
+
+    ~ThreadConnection() { drop(); }
+    void drop()
+    {
+        closing = true;
+        ahead.reset();
+        aheadUrl.clear();
+        discard(std::move(socket));
+        closing = false;
+    }
+};
+
+ThreadConnection& threadConnection()
+{
+    thread_local ThreadConnection kept;
+    return kept;
 }
 
-void dropMainIdleAtExit()
+// The main thread's must go before the application object; other threads' go with their
+// thread.
+bool mainDropRegistered = false;
+
+void dropMainConnection()
 {
-    if (mainIdleDropRegistered || !QCoreApplication::instance() ||
+    threadConnection().drop();
+    mainDropRegistered = false;
+}
+
+void dropMainConnectionAtExit()
+{
+    if (mainDropRegistered || !QCoreApplication::instance() ||
         QThread::currentThread() != QCoreApplication::instance()->thread())
         return;
-    mainIdleDropRegistered = true;
-    qAddPostRoutine(dropMainIdle);
+    mainDropRegistered = true;
+    qAddPostRoutine(dropMainConnection);
 }
 
 // The value of a header line "Name: value" when its name is name (any case).
@@ -105,20 +119,39 @@ HttpExchange::~HttpExchange()
     const bool reusable = m_socket && m_state == State::Done && m_keepAlive && m_in.isEmpty() &&
                           m_socket->state() == QAbstractSocket::ConnectedState &&
                           m_socket->bytesAvailable() == 0;
-    if (!reusable) {
+    ThreadConnection& kept = threadConnection();
+    if (!reusable || kept.closing) {
         discard(std::move(m_socket));
         return;
     }
     m_socket->disconnect(this);
-    IdleConnection& idle = idleConnection();
-    discard(std::move(idle.socket));
-    idle = IdleConnection{std::move(m_socket), m_route};
-    dropMainIdleAtExit();
+    discard(std::move(kept.socket));
+    kept.socket = std::move(m_socket);
+    kept.route = m_route;
+    dropMainConnectionAtExit();
+}
+
+void HttpExchange::sendAhead(const HttpRoute& route, const QUrl& url, const QByteArray& userAgent)
+{
+    ThreadConnection& kept = threadConnection();
+    kept.ahead.reset(); // an earlier one, done, may leave its connection for this one
+    kept.aheadUrl = url;
+    kept.ahead = std::make_unique<HttpExchange>(route, url, userAgent);
+    dropMainConnectionAtExit();
+}
+
+std::unique_ptr<HttpExchange> HttpExchange::takeAhead(const QUrl& url)
+{
+    ThreadConnection& kept = threadConnection();
+    std::unique_ptr<HttpExchange> ahead = std::move(kept.ahead);
+    const bool same = kept.aheadUrl == url;
+    kept.aheadUrl.clear();
+    return same ? std::move(ahead) : nullptr;
 }
 
 void HttpExchange::connectSocket(bool reuse)
 {
-    IdleConnection& idle = idleConnection();
+    ThreadConnection& idle = threadConnection();
     if (reuse && idle.socket && idle.route == m_route &&
         idle.socket->state() == QAbstractSocket::ConnectedState &&
         idle.socket->bytesAvailable() == 0) {

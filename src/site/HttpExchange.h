@@ -52,6 +52,13 @@ public:
     // Drops the connection; the exchange ends as failed.
     void abort();
 
+    // Sends the request for url now, for the thread's next fetch of url to take up (a page
+    // asked for ahead of its turn); one sent ahead earlier is dropped.
+    static void sendAhead(const HttpRoute& route, const QUrl& url, const QByteArray& userAgent);
+    // The exchange sent ahead for url; nothing when none was, or when it was sent for another
+    // address (it is dropped then).
+    static std::unique_ptr<HttpExchange> takeAhead(const QUrl& url);
+
 signals:
     // Any sign of life: the connection made, the request sent, bytes in, the end.
     void progressed();

@@ -149,29 +149,6 @@ std::optional<HttpRoute> plainRoute(const QUrl& url)
     return std::nullopt;
 }
 
-// A request sent ahead (UrlHandle::prefetch) and the address it asks for.
-struct Prefetched
-{
-    QUrl url;
-    std::unique_ptr<HttpExchange> exchange;
-};
-
-Prefetched& prefetched()
-{
-    thread_local Prefetched slot;
-    return slot;
-}
-
-// The exchange sent ahead for target, if that is what was sent; any other is dropped.
-std::unique_ptr<HttpExchange> takePrefetched(const QUrl& target)
-{
-    Prefetched& slot = prefetched();
-    std::unique_ptr<HttpExchange> exchange = std::move(slot.exchange);
-    const bool same = slot.url == target;
-    slot.url.clear();
-    return same ? std::move(exchange) : nullptr;
-}
-
 bool isRedirectStatus(int status)
 {
     return status == 301 || status == 302 || status == 303 || status == 305 || status == 307 ||
@@ -278,7 +255,7 @@ bool UrlHandle::request(const QString& url)
 
 void UrlHandle::send(const QUrl& target)
 {
-    std::unique_ptr<HttpExchange> ahead = takePrefetched(target);
+    std::unique_ptr<HttpExchange> ahead = HttpExchange::takeAhead(target);
     if (const std::optional<HttpRoute> route = plainRoute(target))
         m_exchange = ahead ? std::move(ahead)
                            : std::make_unique<HttpExchange>(
@@ -289,27 +266,17 @@ void UrlHandle::send(const QUrl& target)
 
 void UrlHandle::prefetch(const QString& url)
 {
-    dropPrefetch();
     const QUrl target(url);
     const std::optional<HttpRoute> route = target.isValid() ? plainRoute(target) : std::nullopt;
-    if (!route)
-        return;
-    Prefetched& slot = prefetched();
-    slot.url = target;
-    slot.exchange =
-        std::make_unique<HttpExchange>(*route, target, config::settings().UserAgent.toLatin1());
-    // The main thread's must go before the application object does.
-    static bool registered = false;
-    if (!registered && QCoreApplication::instance() &&
-        QThread::currentThread() == QCoreApplication::instance()->thread()) {
-        registered = true;
-        qAddPostRoutine(&UrlHandle::dropPrefetch);
-    }
+    if (route)
+        HttpExchange::sendAhead(*route, target, config::settings().UserAgent.toLatin1());
+    else
+        dropPrefetch();
 }
 
 void UrlHandle::dropPrefetch()
 {
-    takePrefetched(QUrl());
+    HttpExchange::takeAhead(QUrl());
 }
 
 std::optional<QUrl> UrlHandle::redirectTarget(const QUrl& from) const

@@ -80,9 +80,9 @@ QString secondsSinceMidnight()
     return QString::number(double(seconds), 'g', 7);
 }
 
-catalogue::EntryRow listRow(catalogue::EntryRow row, const QString& folderUrl,
-                            const SoftListEntry& entry, int ranking)
+catalogue::EntryRow listRow(const QString& folderUrl, const SoftListEntry& entry, int ranking)
 {
+    catalogue::EntryRow row;
     row.BaseURL = folderUrl;
     row.TargetURL = entry.TargetURL;
     row.SoftName = entry.SoftName;
@@ -209,7 +209,7 @@ bool AnalyzeSoftDb(catalogue::Db& db, const QString& folderUrl, const SoftListEn
                    int ranking)
 {
     // An existing row keeps its marks and detail columns.
-    if (catalogue::SaveListColumns(db, listRow(catalogue::EntryRow{}, folderUrl, entry, ranking)))
+    if (catalogue::SaveListColumns(db, listRow(folderUrl, entry, ranking)))
         return true;
     util::TraceIfDebug(QStringLiteral("AnalyzeSoftDb エラー(") + errorNumber(db.lastError()) +
                        u')');

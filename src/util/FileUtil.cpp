@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 namespace util {
 
@@ -73,6 +75,14 @@ bool FileExists(const QString& path)
     // isFile() is false for a missing path too; asking exists() first costs a second call.
     const QFileInfo info(programfolder::ToSlashes(path));
     return info.isFile() && !info.isHidden();
+}
+
+bool RenameOver(const QString& from, const QString& to)
+{
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(from.toStdU16String()),
+                            std::filesystem::path(to.toStdU16String()), error);
+    return !error;
 }
 
 QString StripExtension(const QString& name)

@@ -16,6 +16,9 @@ QString ResolvePath(const QString& path);
 bool MakeFolders(const QString& path);
 // True for an existing ordinary, non-hidden file; false for a folder or a missing path.
 bool FileExists(const QString& path);
+// Moves the file at from to the place of to in one step, replacing a file that is there (a
+// reader sees the old file or the new one, never a part). False when it could not be moved.
+bool RenameOver(const QString& from, const QString& to);
 // The text before the last "."; unchanged without a ".".
 QString StripExtension(const QString& name);
 // Blanks removed from both ends, then cut before the first NUL.

@@ -1,13 +1,13 @@
 #include "util/Text.h"
 
+#include "util/FileUtil.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <filesystem>
-#include <system_error>
 
 namespace text {
 
@@ -32,15 +32,6 @@ QString temporaryName(const QString& path)
     return path + u'.' + QString::number(QRandomGenerator::global()->generate64(), 36);
 }
 
-// Moves the file at from to the place of to, replacing what is there.
-bool renameOver(const QString& from, const QString& to)
-{
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(from.toStdU16String()),
-                            std::filesystem::path(to.toStdU16String()), error);
-    return !error;
-}
-
 // Temporary file beside the target, then a rename over it, without waiting for the disk. Plain
 // create-write-rename: a page of the cache is written this way for every fetch.
 bool replaceWithoutSync(const QString& path, const QByteArray& bytes)
@@ -51,7 +42,8 @@ bool replaceWithoutSync(const QString& path, const QByteArray& bytes)
         return false;
     const bool written = file.write(bytes) == bytes.size() && file.setPermissions(permissions);
     file.close();
-    if (!written || file.error() != QFileDevice::NoError || !renameOver(file.fileName(), path)) {
+    if (!written || file.error() != QFileDevice::NoError ||
+        !util::RenameOver(file.fileName(), path)) {
         file.remove();
         return false;
     }
