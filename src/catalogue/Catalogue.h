@@ -85,6 +85,14 @@ std::optional<int> CountSearch(Db& db);
 std::optional<int> CountFavorites(Db& db);
 // Number of entries whose BaseURL lies in the subtree of url.
 std::optional<int> CountEntriesBelow(Db& db, const QString& url);
+// The FileSize (KB) and RegiMoney (yen) of the entry (base, target), Null read as 0; nothing
+// without a row. Reads two columns only: a property window sums them over thousands of rows.
+struct SizeAndMoney
+{
+    qint64 FileSize = 0;
+    qint64 RegiMoney = 0;
+};
+std::optional<SizeAndMoney> EntrySizeAndMoney(Db& db, const QString& base, const QString& target);
 
 // ---- Schema
 

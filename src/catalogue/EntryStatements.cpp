@@ -329,4 +329,17 @@ std::optional<int> CountEntriesBelow(Db& db, const QString& url)
                          below.values);
 }
 
+std::optional<SizeAndMoney> EntrySizeAndMoney(Db& db, const QString& base, const QString& target)
+{
+    std::optional<SizeAndMoney> found;
+    detail::ForEachRow(db,
+                       QStringLiteral("SELECT IFNULL(FileSize, 0), IFNULL(RegiMoney, 0) FROM "
+                                      "T_Softwares WHERE BaseURL = ? AND TargetURL = ?"),
+                       {base, target}, [&found](const Statement& q) {
+                           if (!found)
+                               found = SizeAndMoney{q.number(0), q.number(1)};
+                       });
+    return found;
+}
+
 } // namespace catalogue

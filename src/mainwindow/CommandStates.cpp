@@ -4,7 +4,6 @@
 #include "config/Settings.h"
 #include "mainwindow/FolderTree.h"
 #include "mainwindow/MainCommands.h"
-#include "update/DetailAnalysis.h"
 
 #include <QAction>
 #include <array>
@@ -63,9 +62,7 @@ bool UpdateCommandStates(MainCommands& commands, const Selection& selection, Cur
     if (!entry)
         return true;
     SetPageKind(commands, 3, entry->RegiMoney != 0);
-    current.downloadPage = update::DownloadPageUrl(current.page);
-    current.pickUp = entry->PickUpURL;
-    current.news = entry->NewsURL;
+    current = info::RecordCurrentEntry(*entry);
     SetPageKind(commands, 4, !current.pickUp.isEmpty());
     SetPageKind(commands, 5, !current.news.isEmpty());
     return true;

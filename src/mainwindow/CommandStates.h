@@ -1,5 +1,7 @@
 #pragma once
 
+#include "info/EntryAddresses.h"
+
 #include <QString>
 
 namespace mainwindow {
@@ -8,13 +10,7 @@ class MainCommands;
 
 // The addresses of the single selected entry, recorded by UpdateCommandStates for the browser,
 // clipboard and download commands.
-struct CurrentEntry
-{
-    QString page;         // TargetURL
-    QString downloadPage; // its download page
-    QString pickUp;       // PickUpURL
-    QString news;         // NewsURL
-};
+using info::CurrentEntry;
 
 // What the enabling rules look at.
 struct Selection

@@ -2,6 +2,7 @@
 
 #include "config/Settings.h"
 #include "config/SoftTypes.h"
+#include "util/Text.h"
 
 namespace mainwindow {
 
@@ -63,12 +64,7 @@ QString FormatPrice(qint64 yen)
 {
     if (yen == 0)
         return QStringLiteral(" ");
-    QString digits = QString::number(yen < 0 ? -yen : yen);
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, u',');
-    if (yen < 0)
-        digits.prepend(u'-');
-    return digits.rightJustified(7, u' ');
+    return text::GroupedNumber(yen).rightJustified(7, u' ');
 }
 
 ListRow MakeListRow(const catalogue::EntryRow& entry)

@@ -54,6 +54,22 @@ int FolderClass(const QString& url, int area)
     return util::CountOf(url, u"/") - util::CountOf(root, u"/");
 }
 
+QString ParentFolderUrl(const QString& url)
+{
+    const qsizetype slash = url.size() >= 2 ? url.lastIndexOf(u'/', url.size() - 2) : -1;
+    return slash < 0 ? QString() : url.left(slash + 1);
+}
+
+int AreaOfUrl(const QString& url)
+{
+    for (int area = 0; area < int(config::AreaPaths.size()); ++area) {
+        if (url.startsWith(config::AreaUrls[std::size_t(area)]) ||
+            url.startsWith(config::SiteRoot + config::AreaPaths[std::size_t(area)]))
+            return area;
+    }
+    return 0;
+}
+
 bool AnalyzeHTMLSub(FolderWriter& writer, const FolderRecord& folder, const CategoryContext& ctx)
 {
     const std::optional<bool> visited = writer.saveFolder(folder);

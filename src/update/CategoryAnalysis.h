@@ -56,6 +56,11 @@ bool ExtractFolderLink(QStringView line, qsizetype p, QString* linkUrl, QString*
 
 // URLClass of a folder URL in the given area.
 int FolderClass(const QString& url, int area);
+// The folder above a folder URL: cut after the "/" before its last segment; "" when there is
+// none.
+QString ParentFolderUrl(const QString& url);
+// The site area (0, 1, 2) whose folder root or start page the URL lies in; 0 when none.
+int AreaOfUrl(const QString& url);
 
 // Writes one found folder and tells whether the run is to walk it: not when it was visited
 // earlier in this run, nor when it lies outside the subtree being updated.

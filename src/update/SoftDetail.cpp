@@ -10,6 +10,8 @@
 #include "util/Text.h"
 #include "util/Trace.h"
 
+#include <QFileInfo>
+
 namespace update {
 
 namespace {
@@ -17,16 +19,16 @@ namespace {
 int g_retryWaitMs = kDetailRetryWaitMs;
 
 // Fetches the page into its cache file, with up to five attempts; false (nothing to read) when
-// the analysis is to stop here.
-bool fetchDetailPage(const QString& url, bool force, QString* cacheFile)
+// the analysis is to stop here. A current copy is read as it is; when the row says its details
+// were read, it stops the analysis instead (nothing new to learn).
+bool fetchDetailPage(const QString& url, bool force, bool detailRead, QString* cacheFile)
 {
     for (int failures = 0;;) {
         *cacheFile = CacheFileName(url, 0, 1);
         if (cacheFile->isEmpty())
             return false;
-        // A current copy means the entry's details were read before.
         if (!force && IsCacheCurrent(*cacheFile))
-            return false;
+            return !detailRead && QFileInfo(*cacheFile).isFile();
         if (runState().Cancel || !CheckConnection())
             return false;
         if (site::iNetGetFile(url, *cacheFile))
@@ -42,10 +44,10 @@ bool fetchDetailPage(const QString& url, bool force, QString* cacheFile)
 }
 
 // One page of the entry parsed into detail; false when the analysis stops.
-bool readDetailPage(const QString& url, bool force, SoftwareDetail* detail)
+bool readDetailPage(const QString& url, bool force, bool detailRead, SoftwareDetail* detail)
 {
     QString cacheFile;
-    if (!fetchDetailPage(url, force, &cacheFile) || runState().Cancel)
+    if (!fetchDetailPage(url, force, detailRead, &cacheFile) || runState().Cancel)
         return false;
     QString page;
     if (!text::ReadTextFile(cacheFile, &page))
@@ -92,16 +94,28 @@ bool writeDetail(const QString& folderUrl, const QString& detailUrl, const Softw
     return false;
 }
 
+// Whether the entry's row says its details were read. A row without them (a category deleted
+// and read again, a replaced catalogue) is filled from current cached pages without fetching.
+bool detailReadBefore(const QString& folderUrl, const QString& detailUrl)
+{
+    catalogue::Db db;
+    if (!catalogue::OpenCatalogue(db))
+        return true; // nothing could be written anyway: stop as before
+    const std::optional<catalogue::EntryRow> row = catalogue::FindEntry(db, folderUrl, detailUrl);
+    return row && row->DetailRead;
+}
+
 } // namespace
 
 bool AnalyzeSoftDetail(const QString& folderUrl, const QString& detailUrl, bool force)
 {
     SoftwareDetail detail;
+    const bool detailRead = force || detailReadBefore(folderUrl, detailUrl);
     const QString pages[2] = {detailUrl, DownloadPageUrl(detailUrl)};
     for (const QString& url : pages) {
         if (url.isEmpty())
             continue;
-        if (!readDetailPage(url, force, &detail))
+        if (!readDetailPage(url, force, detailRead, &detail))
             return false;
     }
     return writeDetail(folderUrl, detailUrl, detail);

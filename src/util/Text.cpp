@@ -90,6 +90,15 @@ QString CutToCp932Bytes(const QString& text, qsizetype maxBytes)
     return text.left(i);
 }
 
+QString GroupedNumber(qint64 value)
+{
+    QString digits = QString::number(value);
+    const qsizetype first = value < 0 ? 1 : 0;
+    for (qsizetype at = digits.size() - 3; at > first; at -= 3)
+        digits.insert(at, u',');
+    return digits;
+}
+
 QStringList SplitLines(QStringView text)
 {
     QStringList lines;

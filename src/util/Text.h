@@ -17,6 +17,9 @@ qsizetype Cp932Length(QStringView text);
 // The longest prefix of the text that fits in maxBytes CP932 bytes without splitting a character.
 QString CutToCp932Bytes(const QString& text, qsizetype maxBytes);
 
+// A whole number with thousands separators ("#,0": 1234567 gives "1,234,567").
+QString GroupedNumber(qint64 value);
+
 // Lines as the stored files define them: a line ends at CR or CR LF; a lone LF stays
 // inside its line. A final line end does not start an empty last line.
 QStringList SplitLines(QStringView text);
