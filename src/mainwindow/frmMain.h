@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow/CommandStates.h"
+#include "util/Shell.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -40,7 +41,7 @@ public:
     // 3 payment page, 6 archive file), reading that page when needed; "" after telling the user.
     using DetailAddressLookup = std::function<QString(int kind)>;
     // Opens a page in the browser.
-    using UrlOpener = std::function<void(const QString& url)>;
+    using UrlOpener = util::UrlOpener;
 
     // Builds the window and runs its load sequence: layout, list columns, tree roots and both
     // area branches, the favourites list, the command states.
