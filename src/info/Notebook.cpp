@@ -95,6 +95,9 @@ bool SaveNotebook(const QString& targetUrl, const Notebook& notebook, QString* e
 {
     const QString path = NotebookPath(targetUrl);
     if (path.isEmpty()) {
+        // Without a name there is no file to delete either.
+        if (notebook.isEmpty())
+            return true;
         *error = QStringLiteral("このライブラリのアドレスからは追加情報のファイル名を作れません。");
         return false;
     }

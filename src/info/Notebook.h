@@ -31,8 +31,8 @@ std::optional<Notebook> LoadNotebook(const QString& targetUrl);
 
 // Writes the notebook anew (temporary file and rename, so a crash never leaves it half
 // written), or deletes its file when all six fields are empty. False, with a message for the
-// user in *error, when the name is refused or the file cannot be written or deleted; nothing on
-// disk changes then.
+// user in *error, when notes are to be kept under a refused name or the file cannot be written
+// or deleted; nothing on disk changes then.
 bool SaveNotebook(const QString& targetUrl, const Notebook& notebook, QString* error);
 
 } // namespace info
