@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6svg6-dev
-          qt6-qpa-plugins wget)
+          qt6-qpa-plugins qt6-translations-l10n wget)
 if [[ "${1:-}" == "--run" ]]; then
     packages+=(xvfb xauth fonts-noto-cjk)
 fi

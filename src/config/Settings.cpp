@@ -202,7 +202,9 @@ bool WriteDefaultSettings()
         {"ChangePickUpIcon", 1}, {"ChangeReviewIcon", 1}, {"RecordListWidth", 1}};
     for (const auto& [key, value] : window)
         setN(u"Window", QString::fromLatin1(key), value);
-    const int widths[] = {360, 3165, 929, 1140, 1230, 1099, 975, 8879, 0};
+    // The version and type columns fit a dated version ("2004.05.01") and the longest type
+    // names ("シェアウェア", "アップデート") in the list's font.
+    const int widths[] = {360, 3165, 1300, 1140, 1230, 1400, 975, 8879, 0};
     for (int i = 0; i < 9; ++i)
         setN(u"Window", QStringLiteral("ListView") + QString::number(i + 1), widths[i]);
     setN(u"Window", QStringLiteral("SearchMax"), 100);

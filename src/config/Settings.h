@@ -37,7 +37,7 @@ struct Settings
     int SortOrder = 0;
     int ChangeNormalIcon = 0, ChangeNewIcon = 0, ChangePickUpIcon = 0, ChangeReviewIcon = 0;
     int RecordListWidth = 0;
-    std::array<int, 8> ListViewWidths{360, 3165, 930, 1140, 1230, 1100, 975, 8880};
+    std::array<int, 8> ListViewWidths{360, 3165, 1300, 1140, 1230, 1400, 975, 8880};
     int SearchMax = 0;
     int OpenBrowserDoubleClick = 0;
     int OpenTabProperty = 0;

@@ -5,6 +5,7 @@
 #include "update/CategoryAnalysis.h"
 #include "update/PageCache.h"
 #include "util/FileUtil.h"
+#include "util/Messages.h"
 #include "util/Trace.h"
 
 #include <QFile>
@@ -21,6 +22,44 @@ void TraceFailure(const catalogue::Db& db)
     util::TraceIfDebug(QStringLiteral("カテゴリ削除エラー(") + db.lastError().text() + u')');
 }
 
+// The folder's directory of the page cache, deleted; false when it exists and stays.
+bool DeleteFolderDirectory(const QString& key)
+{
+    const QString page = update::CachePath(key, 0, 1);
+    if (page.isEmpty() || !key.endsWith(u'/'))
+        return true;
+    const QFileInfo dir(QFileInfo(page).path());
+    if (dir.isSymLink()) // a link is removed, never followed
+        return QFile::remove(dir.filePath());
+    // Only a directory that really lies below the cache folder, links along the way resolved;
+    // the cache folder itself is never a category's directory.
+    const QString root = QFileInfo(config::settings().CacheFolder).canonicalFilePath();
+    const QString real = dir.canonicalFilePath();
+    if (root.isEmpty() || real.isEmpty() || !real.startsWith(root + u'/') || !dir.isDir())
+        return true;
+    return util::DeleteFolderTree(real);
+}
+
+// The page whose list names the category: the area's start page for a first-level category,
+// else the parent folder.
+QString ParentPage(const QString& key)
+{
+    const QString parent = update::ParentFolderUrl(key);
+    const auto area = std::size_t(update::AreaOfUrl(key));
+    return parent == config::SiteRoot + config::AreaPaths[area] ? config::AreaUrls[area] : parent;
+}
+
+// Deletes the cached first list page of pageUrl in every list order: a deep folder is read in
+// the order of the settings, which may have changed since.
+void DeleteCachedFirstPage(const QString& pageUrl)
+{
+    for (int order = 0; order < kListOrders; ++order) {
+        const QString file = update::CachePath(pageUrl, order, 1);
+        if (!file.isEmpty())
+            QFile::remove(file);
+    }
+}
+
 } // namespace
 
 bool IsDeletableCategory(const QString& key)
@@ -33,6 +72,15 @@ bool IsDeletableCategory(const QString& key)
             return true;
     }
     return false;
+}
+
+bool AskDeleteCategory(const QString& name)
+{
+    return msg::Show(QStringLiteral("カテゴリ '") + name +
+                         QStringLiteral("' とカテゴリ内の全てのライブラリを削除してもよろしい"
+                                        "ですか?\r\n\r\n\r\n"),
+                     QStringLiteral("カテゴリ削除の確認"), msg::Icon::Question, msg::Buttons::YesNo,
+                     msg::Answer::No) == msg::Answer::Yes;
 }
 
 bool DeleteCategoryRows(const QString& key, QString* error)
@@ -51,34 +99,18 @@ bool DeleteCategoryRows(const QString& key, QString* error)
 
 bool DeleteCategoryCache(const QString& key)
 {
-    const QString page = update::CachePath(key, 0, 1);
-    if (page.isEmpty() || !key.endsWith(u'/'))
-        return true;
-    const QFileInfo dir(QFileInfo(page).path());
-    if (dir.isSymLink()) // a link is removed, never followed
-        return QFile::remove(dir.filePath());
-    // Only a directory that really lies below the cache folder, links along the way resolved;
-    // the cache folder itself is never a category's directory.
-    const QString root = QFileInfo(config::settings().CacheFolder).canonicalFilePath();
-    const QString real = dir.canonicalFilePath();
-    if (root.isEmpty() || real.isEmpty() || !real.startsWith(root + u'/') || !dir.isDir())
-        return true;
-    return util::DeleteFolderTree(real);
+    if (!DeleteFolderDirectory(key))
+        return false;
+    DeleteCachedFirstPage(ParentPage(key));
+    return true;
 }
 
-QString ParentPageOf(const QString& parentKey, int area)
+void ShowCacheDeletionFailure()
 {
-    const std::size_t a = std::size_t(std::clamp(area, 0, int(config::AreaUrls.size()) - 1));
-    return parentKey == config::SiteRoot + config::AreaPaths[a] ? config::AreaUrls[a] : parentKey;
-}
-
-void DeleteCachedFirstPage(const QString& pageUrl)
-{
-    for (int order = 0; order < kListOrders; ++order) {
-        const QString file = update::CachePath(pageUrl, order, 1);
-        if (!file.isEmpty())
-            QFile::remove(file);
-    }
+    msg::Show(QStringLiteral("キャッシュファイルの削除に失敗しました。\r\n"
+                             "他のアプリケーションでキャッシュ内のファイルを開いているなどで\r\n"
+                             "ファイルが削除できませんでした。"),
+              QStringLiteral("ファイルの削除エラー"), msg::Icon::Stop);
 }
 
 } // namespace mainwindow

@@ -15,16 +15,17 @@ bool IsDeletableCategory(const QString& key);
 // the catalogue cannot be opened.
 bool DeleteCategoryRows(const QString& key, QString* error);
 
-// Deletes the folder's directory of the page cache with everything in it. Only a directory
-// strictly inside the cache folder is touched (an address the cache refuses has none). False
-// when the directory exists and could not be deleted.
-bool DeleteCategoryCache(const QString& key);
+// Asks whether the category called name (its name in the tree) is to be deleted with all its
+// entries; true for Yes. No is the default answer.
+bool AskDeleteCategory(const QString& name);
 
-// The page above a category whose cached list page keeps the category: the area's start page
-// for a first-level category (parentKey is the area's root), else the parent folder.
-QString ParentPageOf(const QString& parentKey, int area);
-// Deletes the cached first list page of pageUrl, in every list order, so that opening it reads
-// it from the site again. Missing files are passed over.
-void DeleteCachedFirstPage(const QString& pageUrl);
+// Deletes the folder's directory of the page cache with everything in it, then the cached first
+// list page of the page above it (the area's start page for a first-level category), so that
+// opening that page reads it from the site again. Only a directory strictly inside the cache
+// folder is touched (an address the cache refuses has none). False, with the parent's page
+// kept, when the directory exists and could not be deleted.
+bool DeleteCategoryCache(const QString& key);
+// Tells the user that the category's cached pages could not be deleted.
+void ShowCacheDeletionFailure();
 
 } // namespace mainwindow

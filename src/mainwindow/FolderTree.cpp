@@ -5,6 +5,7 @@
 #include "mainwindow/SoftwareListModel.h"
 #include "mainwindow/WaitCursor.h"
 #include "resources/Icons.h"
+#include "update/CategoryAnalysis.h"
 #include "update/RunState.h"
 #include "util/FileUtil.h"
 #include "util/Trace.h"
@@ -15,6 +16,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <algorithm>
 
 namespace mainwindow {
@@ -29,13 +31,6 @@ QIcon NodeIcon(QStringView image, QStringView selectedImage)
     if (!selected.isEmpty())
         icon.addFile(selected, {}, QIcon::Selected);
     return icon;
-}
-
-// The parent folder of a folder URL: cut after the "/" before its last segment.
-QString ParentKey(const QString& url)
-{
-    const qsizetype slash = url.size() >= 2 ? url.lastIndexOf(u'/', url.size() - 2) : -1;
-    return slash < 0 ? QString() : url.left(slash + 1);
 }
 
 QString Folded(const QString& key)
@@ -127,7 +122,7 @@ bool FolderTree::addFolder(const QString& url, const QString& description)
 {
     if (m_nodes.contains(Folded(url)))
         return false;
-    QTreeWidgetItem* parent = m_nodes.value(Folded(ParentKey(url)));
+    QTreeWidgetItem* parent = m_nodes.value(Folded(update::ParentFolderUrl(url)));
     if (!parent)
         return false;
     auto* node = new QTreeWidgetItem(parent, {description});
@@ -215,6 +210,29 @@ void FolderTree::keyPressEvent(QKeyEvent* event)
     QTreeWidgetItem* after = currentItem();
     if (after && after != before && !m_selecting)
         emit nodeClicked(after);
+}
+
+bool FolderTree::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QTreeWidget::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QTreeWidgetItem* node = itemAt(help->pos());
+    if (!node) {
+        QToolTip::hideText();
+        return true;
+    }
+    const QRect row = visualItemRect(node);
+    const int icon = iconSize().isValid()
+                         ? iconSize().width()
+                         : style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    const int margins = 3 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this);
+    const int needed = row.left() + icon + margins + fontMetrics().horizontalAdvance(node->text(0));
+    if (needed > viewport()->width())
+        QToolTip::showText(help->globalPos(), node->text(0), viewport(), row);
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 bool FolderTree::overFavorites(const QPoint& pos) const

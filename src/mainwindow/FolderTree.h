@@ -58,6 +58,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // A node whose name the tree cuts short shows the whole name as its tool tip.
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void onExpanded(QTreeWidgetItem* node);

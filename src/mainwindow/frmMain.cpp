@@ -1,19 +1,26 @@
 #include "mainwindow/frmMain.h"
 
+#include "about/frmVersion.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/frmCompactdb.h"
 #include "config/Ini.h"
 #include "config/Settings.h"
+#include "info/frmProperties.h"
+#include "info/frmProperty.h"
+#include "info/frmPropertyf.h"
+#include "mainwindow/CategoryDeletion.h"
 #include "mainwindow/Favorites.h"
 #include "mainwindow/FolderTree.h"
 #include "mainwindow/MainCommands.h"
 #include "mainwindow/MainSplitter.h"
 #include "mainwindow/SoftwareList.h"
 #include "mainwindow/StatusPanels.h"
+#include "mainwindow/StatusProgress.h"
 #include "mainwindow/WaitCursor.h"
 #include "mainwindow/WindowLayout.h"
 #include "resources/AnimationWidget.h"
 #include "resources/Icons.h"
+#include "update/CategoryAnalysis.h"
 #include "update/RunState.h"
 #include "update/UpdateRun.h"
 #include "util/FileUtil.h"
@@ -37,7 +44,7 @@ namespace mainwindow {
 
 namespace {
 
-const QString kHelpFile = QStringLiteral("Pelimond.CHM");
+const QString kHelpFile = QStringLiteral("help/index.html");
 // The toolbar animation played while a category opens.
 constexpr int kToolbarAnimation = 104;
 // Gap between the last toolbar button and the animation.
@@ -59,39 +66,6 @@ std::size_t CurrentArea()
     return std::size_t(std::clamp(update::runState().CurrentArea, 0, 2));
 }
 
-// The parent folder of a folder URL: cut after the "/" before its last segment.
-QString ParentUrl(const QString& url)
-{
-    const qsizetype slash = url.size() >= 2 ? url.lastIndexOf(u'/', url.size() - 2) : -1;
-    return slash < 0 ? QString() : url.left(slash + 1);
-}
-
-// What an update run tells the main window: its lines go to status bar panel 1, and the
-// toolbar animation moves on while the work holds the event loop.
-class StatusObserver final : public update::RunObserver
-{
-public:
-    StatusObserver(frmMain* window, resources::AnimationWidget* animation)
-        : m_window(window), m_animation(animation)
-    {}
-    void statusText(const QString& text) override
-    {
-        m_window->SetStatusText(1, text);
-        tick();
-    }
-    void percentAnalysed(int) override { tick(); }
-    void folderStarted(const QString&) override { tick(); }
-
-private:
-    void tick()
-    {
-        m_animation->advance();
-        m_animation->repaint();
-    }
-    frmMain* m_window;
-    resources::AnimationWidget* m_animation;
-};
-
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
@@ -103,6 +77,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     buildWidgets();
     markAvailableCommands();
     connectSignals();
+    m_fetchStatus = std::make_unique<FetchStatus>(this);
 
     InitWindow();
     m_list->SetupListColumns();
@@ -125,7 +100,8 @@ void frmMain::buildWidgets()
     auto* gap = new QWidget(this);
     gap->setFixedWidth(TwipsToPixels(kAnimationGap, LogicalDpi(this)));
     m_commands->toolbar()->addWidget(gap);
-    m_commands->toolbar()->addWidget(m_animation);
+    m_animationAction = m_commands->toolbar()->addWidget(m_animation);
+    m_animationAction->setVisible(false);
 
     m_splitter = new MainSplitter(this);
     m_tree = new FolderTree(m_splitter);
@@ -144,7 +120,7 @@ void frmMain::buildWidgets()
     statusBar()->setSizeGripEnabled(true);
 }
 
-// Commands whose work lives in a part not wired into this window stay disabled.
+// Commands whose work lives in a part not built into this window yet stay disabled.
 void frmMain::markAvailableCommands()
 {
     MainCommands& c = *m_commands;
@@ -152,19 +128,16 @@ void frmMain::markAvailableCommands()
         for (int i : indexes)
             c.setAvailable(c.item(array, i), false);
     };
-    off(u"mnu_file_sub", {0});   // page export
-    off(u"mnu_edit_sub", {5});   // search
-    off(u"mnu_ope_sub", {1, 2}); // download, member service
-    off(u"mnu_rclick_sub", {2, 7, 99});
-    off(u"mnu_tool_sub", {1, 2}); // settings dialog; the Internet options are Windows-only
-    off(u"mnu_help_sub", {1});    // about box
-    off(u"mnu_frclick_sub", {5, 99});
-    for (QStringView key : {u"Save", u"Search", u"Property", u"Setting"})
+    off(u"mnu_file_sub", {0}); // page export
+    off(u"mnu_edit_sub", {5}); // search
+    off(u"mnu_ope_sub", {1});  // download
+    off(u"mnu_rclick_sub", {7});
+    off(u"mnu_tool_sub", {1, 2}); // settings dialog; the Internet options open it on this system
+    for (QStringView key : {u"Save", u"Search", u"Setting"})
         c.setAvailable(c.button(key), false);
     c.setAvailable(c.item(u"mnu_help_sub", 0),
                    util::FileExists(programfolder::InProgramFolder(kHelpFile)));
     setUpdateWindowRunner(nullptr);
-    setDetailAddressLookup(nullptr);
 }
 
 void frmMain::setUpdateWindowRunner(UpdateWindowRunner runner)
@@ -176,21 +149,6 @@ void frmMain::setUpdateWindowRunner(UpdateWindowRunner runner)
           m_commands->item(u"mnu_frclick_sub", 1), m_commands->button(u"RefreshClass")}) {
         m_commands->setAvailable(a, on);
         m_commands->setEnabled(a, true);
-    }
-}
-
-void frmMain::setDetailAddressLookup(DetailAddressLookup lookup)
-{
-    m_detailAddress = std::move(lookup);
-    const bool on = bool(m_detailAddress);
-    for (QStringView menu :
-         {u"mnu_rclick_suba", u"mnu_rclick_subb", u"mnu_edit_suba", u"mnu_ope_suba"}) {
-        for (int kind : {2, 3, 6}) {
-            if (QAction* a = m_commands->item(menu, kind)) {
-                m_commands->setAvailable(a, on);
-                m_commands->setEnabled(a, kind != 3);
-            }
-        }
     }
 }
 
@@ -320,9 +278,20 @@ bool frmMain::SetupAnimation(resources::AnimationWidget* box, int resource)
     return box->setAnimation(name);
 }
 
-void frmMain::stopAnimation()
+void frmMain::ShowBusy(bool on)
 {
-    m_animation->stop();
+    // The toolbar lays its widgets out later; the work that follows may hold the event loop.
+    if (on) {
+        SetupAnimation(m_animation, kToolbarAnimation);
+        m_animationAction->setVisible(true);
+        m_animation->setVisible(true);
+        m_animation->start();
+        m_animation->repaint();
+    } else {
+        m_animation->stop();
+        m_animationAction->setVisible(false);
+        m_animation->setVisible(false);
+    }
 }
 
 // ---- closing
@@ -331,7 +300,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     if (!isMinimized() && config::settings().CompactBeforeEnd == 1)
         runCompaction();
-    stopAnimation();
+    ShowBusy(false);
     SaveWindowSettings();
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
@@ -362,11 +331,10 @@ bool frmMain::OpenCategory(bool force, bool walk, bool keepList)
 {
     SetStatusText(2, QString());
     SetStatusText(3, QString());
-    SetupAnimation(m_animation, kToolbarAnimation);
-    m_animation->start();
+    ShowBusy(true);
     QTreeWidgetItem* node = m_tree->currentItem();
     if (!node) {
-        stopAnimation();
+        ShowBusy(false);
         return false;
     }
     const QString key = FolderTree::KeyOf(node);
@@ -383,13 +351,13 @@ bool frmMain::OpenCategory(bool force, bool walk, bool keepList)
         }
         const std::size_t area = CurrentArea();
         const bool areaRoot = key == config::SiteRoot + config::AreaPaths[area];
-        StatusObserver observer(this, m_animation);
+        RunStatus observer(this);
         if (update::UpdateFolder(&observer, areaRoot ? config::AreaUrls[area] : key, force, walk))
             m_tree->LoadFolderBranch(key);
         if (!keepList)
             FillSoftwareList(key);
     }
-    stopAnimation();
+    ShowBusy(false);
     return true;
 }
 
@@ -417,7 +385,7 @@ QString frmMain::EntryCategoryPath() const
         return {};
     }
     QString path;
-    for (QString url = base; !url.isEmpty(); url = ParentUrl(url)) {
+    for (QString url = base; !url.isEmpty(); url = update::ParentFolderUrl(url)) {
         const std::optional<QString> name = catalogue::FolderDescription(db, url);
         if (db.lastError().type() != QSqlError::NoError) {
             util::TraceIfDebug(QStringLiteral("カテゴリ名取得エラー(") +
@@ -448,6 +416,15 @@ void frmMain::onFolderMenuWanted(QTreeWidgetItem* node, const QPoint& globalPos)
         FillSoftwareList(hit);
     m_tree->SelectNode(m_tree->Node(previous));
     UpdateCommandStates();
+    restoreStatus();
+}
+
+void frmMain::restoreStatus()
+{
+    SetStatusText(1, NodePath(m_tree->currentItem()));
+    SetStatusText(2, QString());
+    if (!UpdateStatus())
+        SetStatusText(3, QString());
 }
 
 void frmMain::onFolderMenu(int index)
@@ -464,6 +441,12 @@ void frmMain::onFolderMenu(int index)
         break;
     case 3:
         m_openUrl(m_tree->SelectedKey());
+        break;
+    case 5:
+        DeleteCategory();
+        break;
+    case 99:
+        showFolderProperties();
         break;
     default:
         break;
@@ -531,6 +514,8 @@ void frmMain::onListMenu(int index)
         AddFavorites();
     else if (index == 5)
         RemoveFavorites();
+    else if (index == 99)
+        ShowProperties();
 }
 
 // ---- commands
@@ -543,36 +528,32 @@ bool frmMain::UpdateCommandStates()
     return mainwindow::UpdateCommandStates(*m_commands, selection, m_current);
 }
 
+info::SelectedEntry frmMain::selectedEntry() const
+{
+    const int row = m_list->SelectedRow();
+    if (row < 0)
+        return {};
+    const ListRow& r = m_list->listModel()->rowAt(row);
+    return {r.base, r.key, r.text[NameColumn]};
+}
+
 QString frmMain::GetEntryAddress(int kind)
 {
-    switch (kind) {
-    case 0:
-        return m_current.page;
-    case 1:
-        return m_current.downloadPage;
-    case 4:
-        return m_current.pickUp;
-    case 5:
-        return m_current.news;
-    case 2:
-    case 3:
-    case 6:
-        break;
-    default:
-        return {};
-    }
-    if (m_detailAddress)
-        return m_detailAddress(kind);
-    // Without the detail page reader only what the catalogue already holds is known.
-    const EntryKey entry = m_list->EntryAt(m_list->SelectedRow());
-    catalogue::Db db;
-    if (entry.target.isEmpty() || !catalogue::OpenCatalogue(db))
-        return {};
-    const std::optional<catalogue::EntryRow> row =
-        catalogue::FindEntry(db, entry.base, entry.target);
-    if (!row)
-        return {};
-    return kind == 2 ? row->AuthorURL : kind == 3 ? row->PaymentURL : row->FTPURL;
+    LookupStatus status(this);
+    return info::GetEntryAddress(m_current, selectedEntry(), kind, &status);
+}
+
+QString frmMain::GetMemberServiceAddress(int kind)
+{
+    const info::SelectedEntry entry = selectedEntry();
+    return entry.target.isEmpty() ? QString() : info::GetMemberServiceAddress(entry, kind);
+}
+
+void frmMain::openMemberService(int kind)
+{
+    const QString address = GetMemberServiceAddress(kind);
+    if (!address.isEmpty())
+        m_openUrl(address);
 }
 
 void frmMain::openPage(int kind)
@@ -649,8 +630,10 @@ bool frmMain::runUpdateWindow(const QString& target)
     update::runState().UpdateTargetUrl = target;
     for (int panel = 1; panel <= 3; ++panel)
         SetStatusText(panel, QString());
-    StatusObserver observer(this, m_animation);
+    RunStatus observer(this);
+    ShowBusy(true);
     m_updateWindow(this, &observer);
+    ShowBusy(false);
     return true;
 }
 
@@ -665,11 +648,16 @@ bool frmMain::UpdateBelow(bool keepTree)
                   node->text(0) + QStringLiteral(" 以下のカテゴリ更新"), msg::Icon::Question,
                   msg::Buttons::YesNo, msg::Answer::No) != msg::Answer::Yes)
         return false;
-    if (!runUpdateWindow(key))
+    // The run reads the category in its own area, whichever area was opened last; an area's
+    // root is read from the area's start page, as opening it does.
+    const auto area = std::size_t(update::AreaOfUrl(key));
+    update::runState().CurrentArea = int(area);
+    const bool areaRoot = key == config::SiteRoot + config::AreaPaths[area];
+    if (!runUpdateWindow(areaRoot ? config::AreaUrls[area] : key))
         return false;
-    SetStatusText(1, QString());
     if (!keepTree)
         m_tree->LoadFolderBranch(key);
+    restoreStatus();
     return true;
 }
 
@@ -683,6 +671,7 @@ bool frmMain::UpdateAll()
     if (!runUpdateWindow(config::AreaUrls[area]))
         return false;
     m_tree->LoadFolderBranch(config::SiteRoot + config::AreaPaths[area]);
+    restoreStatus();
     return true;
 }
 
@@ -700,12 +689,17 @@ void frmMain::onMenuChosen(const QString& array, int index)
         copyAddress(index);
     } else if (array == u"mnu_ope_suba" || array == u"mnu_rclick_suba") {
         openPage(index);
+    } else if (array == u"mnu_ope_subc" || array == u"mnu_rclick_subd") {
+        openMemberService(index);
     } else if (array == u"mnu_refresh_sub") {
         onRefreshMenu(index);
     } else if (array == u"mnu_tool_suba") {
         onToolMenu(index);
-    } else if (array == u"mnu_help_sub" && index == 0) {
-        m_openUrl(programfolder::InProgramFolder(kHelpFile));
+    } else if (array == u"mnu_help_sub") {
+        if (index == 0)
+            openHelp();
+        else if (index == 1)
+            showAbout();
     } else if (array == u"mnu_rclick_sub") {
         onListMenu(index);
     } else if (array == u"mnu_frclick_sub") {
@@ -721,6 +715,7 @@ void frmMain::onRefreshMenu(int index)
         break;
     case 1:
         OpenCategory(true, false, false);
+        restoreStatus();
         break;
     case 2:
         UpdateBelow(false);
@@ -747,14 +742,88 @@ void frmMain::onButtonClicked(const QString& key)
             return;
         }
     }
-    if (key == u"Refresh")
+    if (key == u"Refresh") {
         OpenCategory(true, false, false);
-    else if (key == u"RefreshClass")
+        restoreStatus();
+    } else if (key == u"RefreshClass")
         UpdateBelow(false);
     else if (key == u"AddFavorites")
         AddFavorites();
     else if (key == u"DeleteFavorites")
         RemoveFavorites();
+    else if (key == u"Property")
+        ShowProperties();
+}
+
+// ---- entry information, maintenance, help
+
+bool frmMain::ShowProperties()
+{
+    QDialog* window = nullptr;
+    const int n = m_list->SelectedCount();
+    const QString folderKey = m_tree->SelectedKey();
+    if (n == 0) {
+        showFolderProperties();
+        return true;
+    }
+    if (n == 1) {
+        const auto favoritesShown = [this] {
+            return m_tree->SelectedKey() == FolderTree::FavoritesKey;
+        };
+        window = new info::frmProperty(m_list->EntryAt(m_list->SelectedRow()), favoritesShown,
+                                       m_openUrl, this);
+    } else {
+        window = new info::frmProperties(m_list->SelectedEntries(), folderKey, m_openUrl, this);
+    }
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return true;
+}
+
+void frmMain::showFolderProperties()
+{
+    QTreeWidgetItem* node = m_tree->currentItem();
+    if (!node)
+        return;
+    auto* window = new info::frmPropertyf(FolderTree::KeyOf(node), node->text(0), m_openUrl, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+}
+
+bool frmMain::DeleteCategory()
+{
+    QTreeWidgetItem* node = m_tree->currentItem();
+    const QString key = FolderTree::KeyOf(node);
+    if (!node || !IsDeletableCategory(key))
+        return false;
+    if (!AskDeleteCategory(node->text(0)))
+        return false;
+    bool cacheDeleted = false;
+    {
+        WaitCursor wait;
+        QString error;
+        if (!DeleteCategoryRows(key, &error))
+            util::TraceIfDebug(QStringLiteral("カテゴリ削除エラー(") + error + u')');
+        cacheDeleted = DeleteCategoryCache(key);
+        if (cacheDeleted)
+            m_tree->RemoveNode(node);
+    }
+    if (!cacheDeleted) {
+        ShowCacheDeletionFailure();
+        return false;
+    }
+    return true;
+}
+
+void frmMain::openHelp()
+{
+    m_openUrl(programfolder::InProgramFolder(kHelpFile));
+}
+
+void frmMain::showAbout()
+{
+    about::frmVersion window(m_openUrl, this);
+    window.exec();
 }
 
 } // namespace mainwindow

@@ -5,7 +5,9 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
+class QAction;
 class QCloseEvent;
 class QTreeWidgetItem;
 
@@ -18,6 +20,7 @@ class RunObserver;
 
 namespace mainwindow {
 
+class FetchStatus;
 class FolderTree;
 class MainCommands;
 class MainSplitter;
@@ -37,9 +40,6 @@ public:
     // URL (update::runState()), tells statusBar what the main window's status bar shows, and
     // closes itself.
     using UpdateWindowRunner = std::function<void(QWidget* owner, update::RunObserver* statusBar)>;
-    // The address of the selected entry for the kinds read from its detail page (2 author page,
-    // 3 payment page, 6 archive file), reading that page when needed; "" after telling the user.
-    using DetailAddressLookup = std::function<QString(int kind)>;
     // Opens a page in the browser.
     using UrlOpener = util::UrlOpener;
 
@@ -51,7 +51,6 @@ public:
     // Hooks for the parts that other subsystems provide. The commands that need them stay
     // disabled until they are set.
     void setUpdateWindowRunner(UpdateWindowRunner runner);
-    void setDetailAddressLookup(DetailAddressLookup lookup);
     void setUrlOpener(UrlOpener opener);
 
     FolderTree* tview() const { return m_tree; }
@@ -73,6 +72,8 @@ public:
     // Sets the connection mode (0 offline … 3 online) and shows it.
     void SetNetMode(int mode);
     bool SetupAnimation(resources::AnimationWidget* box, int resource);
+    // The toolbar animation plays, and is on screen, only while work runs.
+    void ShowBusy(bool on);
 
     // Folder tree.
     bool OpenCategory(bool force, bool walk, bool keepList);
@@ -93,11 +94,20 @@ public:
     const CurrentEntry& currentEntry() const { return m_current; }
     // The address of the selected entry by kind: 0 page, 1 download page, 2 author page,
     // 3 payment page, 4 pick-up article, 5 news article, 6 archive file; "" for other kinds.
+    // The kinds 2, 3 and 6 read the entry's detail page when the catalogue lacks them.
     QString GetEntryAddress(int kind);
+    // The member service's page of the selected entry: 0 its download list, 1 the mail form.
+    QString GetMemberServiceAddress(int kind);
+    // Opens the property window that fits the selection: the folder's, the entry's or the
+    // selected entries'.
+    bool ShowProperties();
     bool AddFavorites();
     bool RemoveFavorites();
     bool UpdateBelow(bool keepTree);
     bool UpdateAll();
+    // Deletes the selected category with its entries (favourites and search results stay) and
+    // its cached pages, after asking.
+    bool DeleteCategory();
 
 signals:
     // The window has closed; the program ends here.
@@ -121,9 +131,16 @@ private:
     void onToolMenu(int index);
     void openPage(int kind);
     void copyAddress(int kind);
+    void openMemberService(int kind);
+    void showFolderProperties();
+    void openHelp();
+    void showAbout();
     void runCompaction();
     bool runUpdateWindow(const QString& target);
-    void stopAnimation();
+    // Panel 1 shows the shown node's path again, panels 2 and 3 the selection, after work that
+    // wrote its own lines there.
+    void restoreStatus();
+    info::SelectedEntry selectedEntry() const;
 
     FolderTree* m_tree = nullptr;
     SoftwareList* m_list = nullptr;
@@ -131,10 +148,11 @@ private:
     StatusPanels* m_status = nullptr;
     MainCommands* m_commands = nullptr;
     resources::AnimationWidget* m_animation = nullptr;
+    QAction* m_animationAction = nullptr;
+    std::unique_ptr<FetchStatus> m_fetchStatus;
     CurrentEntry m_current;
     bool m_popupChanged = false;
     UpdateWindowRunner m_updateWindow;
-    DetailAddressLookup m_detailAddress;
     UrlOpener m_openUrl;
 };
 

@@ -1,8 +1,10 @@
 #include "startup/Main.h"
 
 #include "config/Settings.h"
+#include "resources/Icons.h"
 #include "startup/CommandLine.h"
 #include "startup/Launcher.h"
+#include "startup/QtTranslations.h"
 #include "update/RunState.h"
 #include "util/QtMessageSink.h"
 
@@ -23,6 +25,9 @@ int Main(int argc, char** argv)
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(config::kAppTitle);
+    // Every window, the first-start window and message boxes included, shows the program's icon.
+    QApplication::setWindowIcon(resources::ProgramIcon());
+    InstallQtTranslations(app);
     msg::QtMessageSink sink;
     msg::Install(&sink);
 

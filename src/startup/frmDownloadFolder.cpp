@@ -2,6 +2,7 @@
 
 #include "config/Ini.h"
 #include "config/Settings.h"
+#include "resources/Icons.h"
 #include "util/Dialogs.h"
 #include "util/FileUtil.h"
 
@@ -29,6 +30,7 @@ frmDownloadFolder::frmDownloadFolder(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmDownloadFolder"));
     setWindowTitle(QStringLiteral("ダウンロードフォルダの指定"));
+    setWindowIcon(resources::ProgramIcon());
     setModal(false);
     m_message->setObjectName(QStringLiteral("lbl_message"));
     m_inp->setObjectName(QStringLiteral("inp"));

@@ -133,7 +133,8 @@ void TstSettings::firstRunValuesAfterAStartWithoutFile()
     QCOMPARE(s.FirstBoot, 1);
     QCOMPARE(s.SplitterLeft, 2750);
     QCOMPARE(s.SortKey, 4);
-    QCOMPARE(s.ListViewWidths[2], 929);
+    QCOMPARE(s.ListViewWidths[2], 1300); // wide enough for a dated version such as "2004.05.01"
+    QCOMPARE(s.ListViewWidths[5], 1400); // and for "シェアウェア" and "アップデート"
     QCOMPARE(s.UserAgent, config::ProgramVersionText());
     QCOMPARE(s.TreeViewFont, u"ＭＳ Ｐゴシック"_s);
     // Keys without a first-run value take their read defaults.

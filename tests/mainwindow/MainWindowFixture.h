@@ -59,6 +59,8 @@ public:
     }
 
     QString path() const { return m_path; }
+    // The program folder the test runs in.
+    const TestFolder& folder() const { return m_folder; }
 
     // A folder below the library or the new arrivals, with its depth taken from its URL.
     void addFolder(const QString& url, const QString& description) const
@@ -151,6 +153,60 @@ inline QStringList ColumnTexts(const mainwindow::frmMain& window, int column)
     for (int r = 0; r < model->rowCount(); ++r)
         texts.append(model->rowAt(r).text[std::size_t(column)]);
     return texts;
+}
+
+// ---- a small library branch shared by the main window's tests
+
+inline const QString kWin = kLibrary + QStringLiteral("win/");
+inline const QString kUtil = kWin + QStringLiteral("util/");
+inline const QString kDisk = kUtil + QStringLiteral("disk/");
+inline const QString kPage = config::SiteRoot + QStringLiteral("soft/se000123.html");
+
+// The library's Windows branch three levels deep, a folder whose parent row is missing, and a
+// new-arrivals folder.
+inline void AddFolderTree(const fixture::Catalogue& db)
+{
+    db.addFolder(kWin, QStringLiteral("Windows"));
+    db.addFolder(kUtil, QStringLiteral("ユーティリティ"));
+    db.addFolder(kDisk, QStringLiteral("ディスク"));
+    db.addFolder(kDisk + QStringLiteral("tools/"), QStringLiteral("ツール"));
+    db.addFolder(kLibrary + QStringLiteral("mac/"), QStringLiteral("Macintosh"));
+    db.addFolder(kLibrary + QStringLiteral("dos/game/"), QStringLiteral("迷子"));
+    db.addFolder(kNewArrivals + QStringLiteral("win/"), QStringLiteral("新着Windows"));
+}
+
+// Three entries of the util folder: names, sizes, marks and prices differ. The sizes order
+// differently as numbers and as texts.
+inline QList<catalogue::EntryRow> UtilEntries()
+{
+    catalogue::EntryRow a = Entry(kUtil, kPage, QStringLiteral("beta"));
+    a.FileSize = 1234567;
+    a.RegiMoney = 1500;
+    a.PickUpURL = config::SiteRoot + QStringLiteral("pickup/1.html");
+    a.AuthorURL = QStringLiteral("http://author.example/");
+    catalogue::EntryRow b = Entry(kUtil, config::SiteRoot + QStringLiteral("soft/se000200.html"),
+                                  QStringLiteral("Alpha"));
+    b.FileSize = 999999;
+    b.NewFlag = 1;
+    b.NewsURL = config::SiteRoot + QStringLiteral("news/2.html");
+    catalogue::EntryRow c = Entry(kUtil, config::SiteRoot + QStringLiteral("soft/se000300.html"),
+                                  QStringLiteral("gamma"));
+    c.FileType = 2;
+    c.Favorites = true;
+    return {a, b, c};
+}
+
+inline void AddUtilFolder(const fixture::Catalogue& db)
+{
+    AddFolderTree(db);
+    db.addEntries(UtilEntries());
+}
+
+// Shows the window and clicks one node of the tree.
+inline void ShowAt(mainwindow::frmMain& window, const QString& key)
+{
+    fixture::ShowWindow(window);
+    fixture::ClickNode(window, key);
 }
 
 } // namespace fixture

@@ -21,63 +21,19 @@
 #include <QToolBar>
 
 using namespace mainwindow;
+using fixture::AddFolderTree;
+using fixture::AddUtilFolder;
 using fixture::Entry;
+using fixture::kDisk;
 using fixture::kLibrary;
 using fixture::kNewArrivals;
+using fixture::kPage;
+using fixture::kUtil;
+using fixture::kWin;
+using fixture::ShowAt;
+using fixture::UtilEntries;
 
 namespace {
-
-const QString kWin = kLibrary + QStringLiteral("win/");
-const QString kUtil = kWin + QStringLiteral("util/");
-const QString kDisk = kUtil + QStringLiteral("disk/");
-const QString kPage = config::SiteRoot + QStringLiteral("soft/se000123.html");
-
-// The library's Windows branch three levels deep, a folder whose parent row is missing, and a
-// new-arrivals folder.
-void AddFolderTree(const fixture::Catalogue& db)
-{
-    db.addFolder(kWin, QStringLiteral("Windows"));
-    db.addFolder(kUtil, QStringLiteral("ユーティリティ"));
-    db.addFolder(kDisk, QStringLiteral("ディスク"));
-    db.addFolder(kDisk + QStringLiteral("tools/"), QStringLiteral("ツール"));
-    db.addFolder(kLibrary + QStringLiteral("mac/"), QStringLiteral("Macintosh"));
-    db.addFolder(kLibrary + QStringLiteral("dos/game/"), QStringLiteral("迷子"));
-    db.addFolder(kNewArrivals + QStringLiteral("win/"), QStringLiteral("新着Windows"));
-}
-
-// Three entries of the util folder: names, sizes, marks and prices differ. The sizes order
-// differently as numbers and as texts.
-QList<catalogue::EntryRow> UtilEntries()
-{
-    catalogue::EntryRow a = Entry(kUtil, kPage, QStringLiteral("beta"));
-    a.FileSize = 1234567;
-    a.RegiMoney = 1500;
-    a.PickUpURL = config::SiteRoot + QStringLiteral("pickup/1.html");
-    a.AuthorURL = QStringLiteral("http://author.example/");
-    catalogue::EntryRow b = Entry(kUtil, config::SiteRoot + QStringLiteral("soft/se000200.html"),
-                                  QStringLiteral("Alpha"));
-    b.FileSize = 999999;
-    b.NewFlag = 1;
-    b.NewsURL = config::SiteRoot + QStringLiteral("news/2.html");
-    catalogue::EntryRow c = Entry(kUtil, config::SiteRoot + QStringLiteral("soft/se000300.html"),
-                                  QStringLiteral("gamma"));
-    c.FileType = 2;
-    c.Favorites = true;
-    return {a, b, c};
-}
-
-void AddUtilFolder(const fixture::Catalogue& db)
-{
-    AddFolderTree(db);
-    db.addEntries(UtilEntries());
-}
-
-// Shows the window and clicks one node of the tree.
-void ShowAt(frmMain& window, const QString& key)
-{
-    fixture::ShowWindow(window);
-    fixture::ClickNode(window, key);
-}
 
 QStringList Children(const QTreeWidgetItem* node)
 {
@@ -135,7 +91,7 @@ private slots:
     void statusPanelWidths();
     void splitterDragStopsShortOfTheEdges();
     void netModeMenuAndToolbarShowOneMode();
-    void unbuiltCommandsStayDisabled();
+    void onlyUnbuiltFeaturesStayDisabled();
     void updateCommandsNeedTheUpdateWindow();
     void selectionDrivesStatusAndCommands();
     void folderMenuStates_data();
@@ -553,34 +509,43 @@ void TstMainWindow::netModeMenuAndToolbarShowOneMode()
     QVERIFY(checkedItems().isEmpty());
 }
 
-void TstMainWindow::unbuiltCommandsStayDisabled()
+void TstMainWindow::onlyUnbuiltFeaturesStayDisabled()
 {
     fixture::Catalogue db;
     AddUtilFolder(db);
     frmMain window;
     ShowAt(window, kUtil); // one entry selected: the rules would enable most items
     MainCommands* c = window.commands();
+    // Export, search, download and the settings dialog are not built yet.
     const QList<QPair<QString, int>> items{
-        {u"mnu_file_sub"_qs, 0},     {u"mnu_edit_sub"_qs, 5},    {u"mnu_ope_sub"_qs, 1},
-        {u"mnu_ope_sub"_qs, 2},      {u"mnu_rclick_sub"_qs, 2},  {u"mnu_rclick_sub"_qs, 7},
-        {u"mnu_rclick_sub"_qs, 99},  {u"mnu_tool_sub"_qs, 1},    {u"mnu_tool_sub"_qs, 2},
-        {u"mnu_help_sub"_qs, 0},     {u"mnu_help_sub"_qs, 1},    {u"mnu_frclick_sub"_qs, 5},
-        {u"mnu_frclick_sub"_qs, 99}, {u"mnu_ope_suba"_qs, 2},    {u"mnu_ope_suba"_qs, 3},
-        {u"mnu_edit_suba"_qs, 6},    {u"mnu_rclick_subb"_qs, 6},
+        {u"mnu_file_sub"_qs, 0}, {u"mnu_edit_sub"_qs, 5}, {u"mnu_ope_sub"_qs, 1},
+        {u"mnu_tool_sub"_qs, 1}, {u"mnu_tool_sub"_qs, 2}, {u"mnu_rclick_sub"_qs, 7},
     };
     for (const auto& [array, index] : items)
         QVERIFY2(!c->item(array, index)->isEnabled(), qPrintable(ItemName(array, index)));
-    for (QStringView key : {u"Save", u"Search", u"Property", u"Setting"})
+    for (QStringView key : {u"Save", u"Search", u"Setting"})
         QVERIFY2(!c->button(key)->isEnabled(), qPrintable(key.toString()));
-    // What the window carries out itself is enabled.
+    // Everything else the rules enable for one priced pick-up entry is live; help needs its
+    // pages in the program folder.
     const QList<QPair<QString, int>> working{
         {u"mnu_file_sub"_qs, 1},    {u"mnu_file_sub"_qs, 2},    {u"mnu_edit_sub"_qs, 0},
-        {u"mnu_ope_suba"_qs, 0},    {u"mnu_ope_suba"_qs, 1},    {u"mnu_ope_suba"_qs, 4},
-        {u"mnu_refresh_sub"_qs, 0}, {u"mnu_refresh_sub"_qs, 1},
+        {u"mnu_edit_sub"_qs, 3},    {u"mnu_ope_sub"_qs, 0},     {u"mnu_ope_sub"_qs, 2},
+        {u"mnu_rclick_sub"_qs, 2},  {u"mnu_rclick_sub"_qs, 99}, {u"mnu_help_sub"_qs, 1},
+        {u"mnu_refresh_sub"_qs, 0}, {u"mnu_refresh_sub"_qs, 1}, {u"mnu_frclick_sub"_qs, 99},
+        {u"mnu_ope_subc"_qs, 0},    {u"mnu_rclick_subd"_qs, 1},
     };
     for (const auto& [array, index] : working)
         QVERIFY2(c->item(array, index)->isEnabled(), qPrintable(ItemName(array, index)));
+    for (QStringView menu :
+         {u"mnu_rclick_suba", u"mnu_rclick_subb", u"mnu_edit_suba", u"mnu_ope_suba"}) {
+        for (int kind : {0, 1, 2, 3, 4})
+            QVERIFY2(c->item(menu, kind)->isEnabled(), qPrintable(ItemName(menu, kind)));
+    }
+    QVERIFY(c->item(u"mnu_edit_suba", 6)->isEnabled());
+    QVERIFY(c->item(u"mnu_rclick_subb", 6)->isEnabled());
+    QVERIFY(!c->item(u"mnu_help_sub", 0)->isEnabled());
     QVERIFY(c->button(u"Refresh")->isEnabled());
+    QVERIFY(c->button(u"Property")->isEnabled());
 }
 
 void TstMainWindow::updateCommandsNeedTheUpdateWindow()
@@ -608,12 +573,21 @@ void TstMainWindow::updateCommandsNeedTheUpdateWindow()
     QCOMPARE(targets, QStringList{kWin});
     // The branch below the folder is read again and shows what the run found.
     QVERIFY(window.tview()->Node(kUtil + QStringLiteral("new/")));
+    // The library root is read from the area's start page, in the library's own area even when
+    // the new arrivals were opened last.
+    update::runState().CurrentArea = 1;
+    window.tview()->SelectNode(window.tview()->Node(kLibrary));
+    sink.answerNext(msg::Answer::Yes);
+    c->item(u"mnu_refresh_sub", 2)->trigger();
+    QCOMPARE(targets, (QStringList{kWin, config::AreaUrls[0]}));
+    QCOMPARE(update::runState().CurrentArea, 0);
+    window.tview()->SelectNode(window.tview()->Node(kWin));
 
     // Answering No (the default) runs nothing.
     c->item(u"mnu_refresh_sub", 3)->trigger();
-    QCOMPARE(sink.shown.size(), 2);
-    QCOMPARE(sink.shown[1].title, QStringLiteral("全カテゴリ更新"));
-    QCOMPARE(targets.size(), 1);
+    QCOMPARE(sink.shown.size(), 3);
+    QCOMPARE(sink.shown[2].title, QStringLiteral("全カテゴリ更新"));
+    QCOMPARE(targets.size(), 2);
     update::runState().UpdateTargetUrl.clear();
 }
 

@@ -1,8 +1,10 @@
 #include "config/Ini.h"
 #include "config/Settings.h"
 #include "mainwindow/frmMain.h"
+#include "resources/Icons.h"
 #include "startup/CommandLine.h"
 #include "startup/Launcher.h"
+#include "startup/QtTranslations.h"
 #include "startup/StepGuard.h"
 #include "startup/frmDownloadFolder.h"
 #include "support/TestFolder.h"
@@ -71,6 +73,7 @@ private slots:
     void downloadModeWithoutInformationFileTellsAndEnds();
     void closingMainWindowEndsTheProgram();
     void failingStepIsTracedAndStartupGoesOn();
+    void standardTextsAndIconsAreTheProgramsOwn();
 };
 
 void TstStartup::parseCommandLine_data()
@@ -310,6 +313,22 @@ void TstStartup::failingStepIsTracedAndStartupGoesOn()
     const QStringList trace = folder.readLines(u"Trace.Log"_s);
     QCOMPARE(trace.size(), 1);
     QVERIFY(trace[0].endsWith(u" $ Sub Main エラー(disk gone)"_s));
+}
+
+void TstStartup::standardTextsAndIconsAreTheProgramsOwn()
+{
+    // Standard buttons and the text fields' context menus speak Japanese.
+    QVERIFY(startup::InstallQtTranslations(*qApp));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), u"はい(&Y)"_s);
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"キャンセル"_s);
+    // The first-start window shows the program's icon like every other window.
+    TestFolder folder;
+    folder.writeLines(kIni, {u"[PLMDM]"_s, u"FirstBoot=1"_s});
+    Launcher launcher;
+    QCOMPARE(launcher.Start(QString()), StartPath::FirstStart);
+    const QIcon icon = launcher.firstStartWindow()->windowIcon();
+    QVERIFY(!icon.isNull());
+    QCOMPARE(icon.pixmap(32).toImage(), resources::ProgramIcon().pixmap(32).toImage());
 }
 
 QTEST_MAIN(TstStartup)
