@@ -1,9 +1,11 @@
 #include "cli/CliCommands.h"
 
 #include "catalogue/Catalogue.h"
+#include "cli/CliEntryCommands.h"
 #include "config/Ini.h"
 #include "config/Settings.h"
 #include "mainwindow/ListRow.h"
+#include "update/CategoryAnalysis.h"
 #include "update/RunState.h"
 #include "update/SoftDetail.h"
 #include "update/UpdateRun.h"
@@ -93,7 +95,7 @@ int listCommand(const Options& options, QTextStream& out)
     if (!catalogue::OpenCatalogue(db)) {
         std::fprintf(stderr, "カタログを開けません: %s\n",
                      qUtf8Printable(config::settings().dbname));
-        return 1;
+        return kExitFailed;
     }
     const QList<catalogue::EntryRow> entries = entriesOf(db, options.words.value(1));
     if (options.json) {
@@ -106,7 +108,7 @@ int listCommand(const Options& options, QTextStream& out)
             rows.append(object);
         }
         out << QJsonDocument(rows).toJson();
-        return 0;
+        return kExitOk;
     }
     for (const catalogue::EntryRow& entry : entries) {
         QStringList fields = listFields(entry);
@@ -114,7 +116,7 @@ int listCommand(const Options& options, QTextStream& out)
             field = oneLine(field);
         out << fields.join(u'\t') << u'\n';
     }
-    return 0;
+    return kExitOk;
 }
 
 QJsonObject entryObject(const catalogue::EntryRow& e)
@@ -162,12 +164,12 @@ int detailCommand(const Options& options, QTextStream& out)
     if (!row) {
         std::fprintf(stderr, "エントリが見つかりません: %s %s\n", qUtf8Printable(base),
                      qUtf8Printable(target));
-        return 1;
+        return kExitFailed;
     }
     const QJsonObject object = entryObject(*row);
     if (options.json) {
         out << QJsonDocument(object).toJson();
-        return 0;
+        return kExitOk;
     }
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QJsonValue v = it.value();
@@ -177,39 +179,47 @@ int detailCommand(const Options& options, QTextStream& out)
                                           : QString::number(v.toInteger());
         out << it.key() << u'\t' << oneLine(text) << u'\n';
     }
-    return 0;
+    return kExitOk;
 }
 
 int updateCommand(const Options& options)
 {
     const QString url = options.words.value(1, config::AreaUrls[0]);
-    update::runState().CurrentArea = 0;
-    for (int area = 0; area < 3; ++area) {
-        if (url.startsWith(config::AreaUrls[area]) ||
-            url.startsWith(config::SiteRoot + config::AreaPaths[area]))
-            update::runState().CurrentArea = area;
-    }
+    update::runState().CurrentArea = update::AreaOfUrl(url);
     CliObserver observer;
     const bool ok = update::RunUpdateWindow(&observer, url);
     if (update::runState().Cancel) {
         std::fprintf(stderr, "キャンセルしました。\n");
-        return 130;
+        return kExitCancelled;
     }
-    return ok ? 0 : 1;
+    return ok ? kExitOk : kExitFailed;
 }
 
 int openCommand(const Options& options)
 {
+    QString url = options.words.value(1);
+    const int area = update::AreaOfUrl(url);
+    update::runState().CurrentArea = area;
+    // An area's folder root is read from the area's start page, as the folder tree does.
+    if (url == config::SiteRoot + config::AreaPaths[std::size_t(area)])
+        url = config::AreaUrls[std::size_t(area)];
     CliObserver observer;
-    const bool ran = update::UpdateFolder(&observer, options.words.value(1), true, false);
-    return ran ? 0 : 1;
+    const bool ran = update::UpdateFolder(&observer, url, true, false);
+    return ran ? kExitOk : kExitFailed;
 }
 
 int setCommand(const Options& options)
 {
     config::WriteIni(options.words.value(1), options.words.value(2), options.words.value(3),
                      config::kSettingsFile);
-    return 0;
+    return kExitOk;
+}
+
+bool isNumber(const QString& text)
+{
+    bool ok = false;
+    text.toInt(&ok);
+    return ok;
 }
 
 struct CommandShape
@@ -217,12 +227,35 @@ struct CommandShape
     const char16_t* name;
     int minArgs;
     int maxArgs;
+    // What the first argument must be, when not anything: "add|remove" or "number".
+    const char16_t* firstArg = nullptr;
 };
 
 constexpr CommandShape kCommands[] = {
-    {u"update", 0, 1}, {u"open", 1, 1}, {u"list", 1, 1},    {u"detail", 2, 2},
-    {u"set", 3, 3},    {u"help", 0, 0}, {u"version", 0, 0},
+    {u"update", 0, 1},
+    {u"open", 1, 1},
+    {u"list", 1, 1},
+    {u"detail", 2, 2},
+    {u"favorite", 3, 3, u"add|remove"},
+    {u"delete-category", 1, 1},
+    {u"properties", 1, 1},
+    {u"address", 3, 3, u"number"},
+    {u"member", 3, 3, u"number"},
+    {u"set", 3, 3},
+    {u"help", 0, 0},
+    {u"version", 0, 0},
 };
+
+// Whether the first argument has the shape the command asks for.
+bool firstArgFits(const CommandShape& c, const QString& arg)
+{
+    if (!c.firstArg)
+        return true;
+    const QStringView shape(c.firstArg);
+    if (shape == u"number")
+        return isNumber(arg);
+    return shape.split(u'|').contains(QStringView(arg));
+}
 
 } // namespace
 
@@ -253,10 +286,16 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
         if (options->words[0] != QStringView(c.name))
             continue;
         const qsizetype args = options->words.size() - 1;
-        if (args >= c.minArgs && args <= c.maxArgs)
-            return true;
-        *error = QStringLiteral("引数の数が正しくありません: ") + options->words[0];
-        return false;
+        if (args < c.minArgs || args > c.maxArgs) {
+            *error = QStringLiteral("引数の数が正しくありません: ") + options->words[0];
+            return false;
+        }
+        if (args > 0 && !firstArgFits(c, options->words[1])) {
+            *error = QStringLiteral("引数が正しくありません: ") + options->words[0] + u' ' +
+                     options->words[1];
+            return false;
+        }
+        return true;
     }
     *error = QStringLiteral("不明なコマンド: ") + options->words[0];
     return false;
@@ -271,22 +310,43 @@ QString UsageText()
         "ライブラリの開始ページ)。\n"
         "                        1 ページごとに進行状況を標準エラーに出します。Ctrl-C "
         "でキャンセル。\n"
-        "  open URL              フォルダ 1 つをサイトから読み直します。\n"
+        "  open URL              フォルダ 1 つをサイトから読み直します (エリアのルートは\n"
+        "                        エリアの開始ページから)。\n"
         "  list KEY              フォルダ URL、Favorites または Search のエントリを\n"
         "                        タブ区切りで出力します (--json で JSON)。\n"
         "                        列: マーク ソフト名 VER サイズ 公開日 種類 金額 説明 BaseURL "
         "TargetURL\n"
         "  detail BASE TARGET    エントリの詳細ページを読み、その行を出力します (--json で "
         "JSON)。\n"
+        "  favorite add|remove BASE TARGET\n"
+        "                        エントリをお気に入りに追加 / お気に入りから削除します。\n"
+        "  delete-category URL   カテゴリとその下のカテゴリ、そのライブラリ (お気に入りと\n"
+        "                        検索結果を除く) とキャッシュを削除します。確認の質問には\n"
+        "                        --yes のときだけ「はい」と答えます。\n"
+        "  properties KEY        フォルダ URL、Favorites または Search のプロパティを出力します:\n"
+        "                        「場所: KEY」「内容: ライブラリ数: N、カテゴリ数: M」\n"
+        "                        「更新日付: yyyy年MM月dd日、HH:mm:ss」の 3 行。--json で\n"
+        "                        {\"key\", \"entries\", \"folders\", \"updated\"} (updated は\n"
+        "                        \"yyyy-MM-dd HH:mm:ss\" または null)。\n"
+        "  address KIND BASE TARGET\n"
+        "                        エントリのアドレスを出力します。KIND: 0 詳細ページ、\n"
+        "                        1 ダウンロードページ、2 作者ページ、3 支払いページ、\n"
+        "                        4 PickUp記事、5 News記事、6 ファイル (2、3、6 は必要なら\n"
+        "                        詳細ページを読みます)。\n"
+        "  member KIND BASE TARGET\n"
+        "                        会員サービスのアドレスを出力します。KIND: 0 ダウンロード\n"
+        "                        リストに追加、1 友達に教える。\n"
         "  set SECTION KEY VALUE Pelimond.INI の値を 1 つ書き込みます。\n"
         "  help, --help          この説明を出力します。\n"
         "  version, --version    バージョンを出力します。\n"
         "\n"
         "  --folder=DIR  プログラムフォルダ (既定: この実行ファイルのフォルダ)\n"
         "  --yes         確認の質問にすべて「はい」と答えます。\n"
+        "  --json        list、detail、properties の出力を JSON にします。\n"
         "\n"
-        "メッセージは標準エラーに出ます。失敗したときの終了状態は 0 以外です\n"
-        "(引数の誤り 2、キャンセル 130)。\n");
+        "メッセージは標準エラーに出ます。終了状態: 0 成功、1 失敗 (エントリがない、\n"
+        "アドレスが得られない、質問に「いいえ」と答えたなど)、2 引数の誤りまたは\n"
+        "受け付けない対象、130 Ctrl-C によるキャンセル。\n");
 }
 
 int RunCommand(const Options& options, QTextStream& out)
@@ -300,9 +360,19 @@ int RunCommand(const Options& options, QTextStream& out)
         return listCommand(options, out);
     if (command == u"detail")
         return detailCommand(options, out);
+    if (command == u"favorite")
+        return FavoriteCommand(options);
+    if (command == u"delete-category")
+        return DeleteCategoryCommand(options);
+    if (command == u"properties")
+        return PropertiesCommand(options, out);
+    if (command == u"address")
+        return AddressCommand(options, out);
+    if (command == u"member")
+        return MemberCommand(options, out);
     if (command == u"set")
         return setCommand(options);
-    return 2;
+    return kExitRefused;
 }
 
 void InstallInterruptHandler()

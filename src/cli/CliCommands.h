@@ -10,7 +10,7 @@ namespace cli {
 struct Options
 {
     bool yes = false;  // answer Yes to every question
-    bool json = false; // list and detail print JSON
+    bool json = false; // list, detail and properties print JSON
     QString folder;    // program folder ("" = the folder of the executable)
     QStringList words; // the command and its arguments
 };

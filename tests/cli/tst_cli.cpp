@@ -4,8 +4,11 @@
 #include "config/Ini.h"
 #include "config/Settings.h"
 #include "support/TestFolder.h"
+#include "talvex-sim/RequestLog.h"
 #include "talvex-sim/SimServerThread.h"
 #include "talvex-sim/Site.h"
+#include "talvex-sim/SitePages.h"
+#include "update/PageCache.h"
 #include "update/RunState.h"
 #include "update/UpdateRun.h"
 #include "util/Messages.h"
@@ -16,6 +19,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTest>
+#include <functional>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -85,6 +90,136 @@ QStringList catalogueLines(const QString& path)
     return lines;
 }
 
+QString url(const QString& path)
+{
+    return config::SiteRoot + path;
+}
+
+catalogue::FolderRow folderRow(const QString& path, const QString& name, int urlClass,
+                               const QDateTime& updated = {})
+{
+    return {url(path), name, urlClass, updated, false};
+}
+
+catalogue::EntryRow entryRow(const QString& base, const QString& target, bool favorite = false,
+                             bool search = false)
+{
+    catalogue::EntryRow row;
+    row.BaseURL = base;
+    row.TargetURL = target;
+    row.SoftName = u"ソフト "_s + target.section(u'/', -1);
+    row.Favorites = favorite;
+    row.Search = search;
+    return row;
+}
+
+void writeRows(const TestFolder& folder, const QList<catalogue::FolderRow>& folders,
+               const QList<catalogue::EntryRow>& entries)
+{
+    catalogue::Db db;
+    QVERIFY(catalogue::OpenDb(db, folder.file(catalogue::kCatalogueFile)));
+    for (const catalogue::FolderRow& row : folders)
+        QVERIFY(catalogue::SaveFolder(db, row));
+    for (const catalogue::EntryRow& row : entries)
+        QVERIFY(catalogue::SaveEntry(db, row));
+}
+
+// The folder keys and the entry keys ("base target") of the catalogue.
+QStringList folderKeys(const TestFolder& folder)
+{
+    return catalogueLines(folder.file(catalogue::kCatalogueFile))
+        .filter(QRegularExpression(u"^F "_s))
+        .replaceInStrings(QRegularExpression(u"^F ([^|]*)\\|.*$"_s), u"\\1"_s);
+}
+
+QStringList entryKeys(const TestFolder& folder)
+{
+    return catalogueLines(folder.file(catalogue::kCatalogueFile))
+        .filter(QRegularExpression(u"^E "_s))
+        .replaceInStrings(QRegularExpression(u"^E ([^|]*)\\|([^|]*)\\|.*$"_s), u"\\1 \\2"_s);
+}
+
+// The cache file of a site page below the program folder's first-run cache folder.
+QString cacheFile(const QString& path)
+{
+    return u"CACHE/"_s + path;
+}
+
+// A catalogue over the three areas, with sibling folders that a prefix test taking "_" or "%"
+// as wildcards would take for the deleted one; each folder has an entry and a cached page.
+struct FixtureFolder
+{
+    QString path;
+    QString name;
+    int urlClass;
+};
+
+const QList<FixtureFolder> kFolders{
+    {u"tpack/filearea/win/"_s, u"Windows"_s, 1},
+    {u"tpack/filearea/win/util/"_s, u"ユーティリティ"_s, 2},
+    {u"tpack/filearea/win/util/disk/"_s, u"ディスク"_s, 3},
+    {u"tpack/filearea/win/game/"_s, u"ゲーム"_s, 2},
+    {u"tpack/filearea/win/a_b/"_s, u"下線"_s, 2},
+    {u"tpack/filearea/win/axb/"_s, u"下線の相手"_s, 2},
+    {u"tpack/filearea/win/p%/"_s, u"百分率"_s, 2},
+    {u"tpack/filearea/win/pzz/"_s, u"百分率の相手"_s, 2},
+    {u"tpack/whats/win/"_s, u"Windows(新着)"_s, 1},
+    {u"games/lib/win/game/action/"_s, u"アクション"_s, 1},
+};
+// A favourite and a search result below win/util/, besides the folders' own entries.
+const QString kFavorite = u"soft/win/se000101.html"_s;
+const QString kFound = u"soft/win/se000102.html"_s;
+
+QStringList fixtureCachedPages()
+{
+    QStringList pages{u"download/index.html"_s, u"tpack/whats/index.html"_s,
+                      u"games/lib/win/game/index.html"_s,
+                      u"tpack/filearea/win/util/by_date.html"_s};
+    for (const FixtureFolder& f : kFolders)
+        pages.append(f.path + u"index.html"_s);
+    return pages;
+}
+
+void writeDeletionFixture(const TestFolder& folder)
+{
+    const QDateTime when(QDate(2024, 3, 9), QTime(8, 5, 1));
+    QList<catalogue::FolderRow> folders;
+    QList<catalogue::EntryRow> entries;
+    for (qsizetype i = 0; i < kFolders.size(); ++i) {
+        folders.append(folderRow(kFolders[i].path, kFolders[i].name, kFolders[i].urlClass, when));
+        entries.append(entryRow(url(kFolders[i].path),
+                                url(u"soft/win/se%1.html"_s.arg(i + 1, 6, 10, QChar(u'0')))));
+    }
+    const QString util = url(u"tpack/filearea/win/util/"_s);
+    entries.append(entryRow(util, url(kFavorite), true));
+    entries.append(entryRow(util, url(kFound), false, true));
+    writeRows(folder, folders, entries);
+    for (const QString& page : fixtureCachedPages())
+        folder.writeBytes(cacheFile(page), "<html></html>");
+}
+
+// A package of the site that meets the test, or -1.
+int findPackage(const talvexsim::Site& site,
+                const std::function<bool(const talvexsim::Package&)>& test)
+{
+    for (const talvexsim::Package& p : site.packages()) {
+        if (p.area == talvexsim::kAreaLibrary && test(p))
+            return p.index;
+    }
+    return -1;
+}
+
+// The catalogue row of a package as its folder's list names it.
+catalogue::EntryRow listedRow(const talvexsim::Site& site, int index)
+{
+    const talvexsim::Package& p = site.package(index);
+    catalogue::EntryRow row = entryRow(site.folder(p.home).url, p.url);
+    row.SoftName = p.name;
+    row.PickUpURL = p.pickUpUrl;
+    row.NewsURL = p.newsUrl;
+    return row;
+}
+
 } // namespace
 
 class TstCli : public QObject
@@ -99,6 +234,24 @@ private slots:
     void detailReadsTheEntryPages();
     void aSiteThatDoesNotAnswerFails();
     void badCallsExitWithTwo();
+    void favoriteMarksTheEntry_data();
+    void favoriteMarksTheEntry();
+    void deleteCategoryAsksFirst();
+    void deleteCategoryRemovesTheSubtree_data();
+    void deleteCategoryRemovesTheSubtree();
+    void deleteCategoryRefusesOtherKeys_data();
+    void deleteCategoryRefusesOtherKeys();
+    void deleteCategoryReportsACacheThatStays();
+    void propertiesCountTheSubtree_data();
+    void propertiesCountTheSubtree();
+    void addressByKind_data();
+    void addressByKind();
+    void memberServiceAddresses_data();
+    void memberServiceAddresses();
+    void verbsWithoutACatalogueFail_data();
+    void verbsWithoutACatalogueFail();
+    void openReadsTheAreaOfTheUrl_data();
+    void openReadsTheAreaOfTheUrl();
 
 private:
     std::shared_ptr<const talvexsim::Site> m_site;
@@ -219,7 +372,12 @@ void TstCli::badCallsExitWithTwo()
     TestFolder folder;
     for (const QStringList& args :
          {QStringList{}, QStringList{u"frobnicate"_s}, QStringList{u"list"_s},
-          QStringList{u"detail"_s, u"one"_s}, QStringList{u"--bogus"_s, u"list"_s, u"x"_s}}) {
+          QStringList{u"detail"_s, u"one"_s}, QStringList{u"--bogus"_s, u"list"_s, u"x"_s},
+          QStringList{u"favorite"_s, u"toggle"_s, u"a"_s, u"b"_s},
+          QStringList{u"favorite"_s, u"add"_s, u"a"_s}, QStringList{u"delete-category"_s},
+          QStringList{u"properties"_s, u"a"_s, u"b"_s},
+          QStringList{u"address"_s, u"page"_s, u"a"_s, u"b"_s},
+          QStringList{u"member"_s, u"1"_s, u"a"_s}}) {
         const CliRun run = runCli(folder, args);
         QCOMPARE(run.status, 2);
         QVERIFY(run.err.contains(u"使い方: pelimond-cli"_s));
@@ -229,6 +387,456 @@ void TstCli::badCallsExitWithTwo()
     QVERIFY(help.out.contains(u"update [URL]"_s));
     // Neither a bad call nor --help writes anything into the program folder.
     QVERIFY(QDir(folder.path()).isEmpty());
+}
+
+void TstCli::favoriteMarksTheEntry_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("favorites"); // entry numbers marked afterwards
+    QTest::addColumn<QString>("message");
+    const QString base = url(u"tpack/filearea/win/util/"_s);
+    auto entry = [](const char* name) { return url(u"soft/win/"_s + QLatin1String(name)); };
+    QTest::newRow("add") << QStringList{u"add"_s, base, entry("se000001.html")} << 0
+                         << QStringList{u"1"_s, u"2"_s, u"4"_s}
+                         << u"1件のライブラリをお気に入りに追加しました。"_s;
+    QTest::newRow("add again") << QStringList{u"add"_s, base, entry("se000002.html")} << 0
+                               << QStringList{u"2"_s, u"4"_s} << u"追加しました"_s;
+    QTest::newRow("remove") << QStringList{u"remove"_s, base, entry("se000002.html")} << 0
+                            << QStringList{u"4"_s} << u"お気に入りから削除しました。"_s;
+    QTest::newRow("apostrophe added")
+        << QStringList{u"add"_s, base, entry("it's/se000003.html")} << 0
+        << QStringList{u"2"_s, u"3"_s, u"4"_s} << u"追加しました"_s;
+    QTest::newRow("apostrophe removed")
+        << QStringList{u"remove"_s, base, entry("it's/se000004.html")} << 0 << QStringList{u"2"_s}
+        << u"削除しました"_s;
+    QTest::newRow("unknown entry") << QStringList{u"add"_s, base, entry("se999999.html")} << 1
+                                   << QStringList{u"2"_s, u"4"_s} << u"エントリが見つかりません"_s;
+    QTest::newRow("entry of another folder")
+        << QStringList{u"remove"_s, url(u"tpack/filearea/win/"_s), entry("se000002.html")} << 1
+        << QStringList{u"2"_s, u"4"_s} << u"エントリが見つかりません"_s;
+}
+
+void TstCli::favoriteMarksTheEntry()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QStringList, favorites);
+    QFETCH(QString, message);
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    const QString base = url(u"tpack/filearea/win/util/"_s);
+    writeRows(folder, {},
+              {entryRow(base, url(u"soft/win/se000001.html"_s)),
+               entryRow(base, url(u"soft/win/se000002.html"_s), true),
+               entryRow(base, url(u"soft/win/it's/se000003.html"_s)),
+               entryRow(base, url(u"soft/win/it's/se000004.html"_s), true)});
+    const CliRun run = runCli(folder, QStringList{u"favorite"_s} + args);
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    catalogue::Db db;
+    QVERIFY(catalogue::OpenDb(db, folder.file(catalogue::kCatalogueFile)));
+    QStringList marked;
+    for (const catalogue::EntryRow& row : catalogue::FavoriteEntries(db))
+        marked.append(row.TargetURL.right(6).left(1));
+    marked.sort();
+    QCOMPARE(marked, favorites);
+}
+
+void TstCli::deleteCategoryAsksFirst()
+{
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    writeDeletionFixture(folder);
+    const QStringList before = catalogueLines(folder.file(catalogue::kCatalogueFile));
+    // Without --yes the question is answered with its default, No: nothing changes.
+    const CliRun no = runCli(folder, {u"delete-category"_s, url(u"tpack/filearea/win/util/"_s)});
+    QCOMPARE(no.status, 1);
+    QVERIFY2(no.err.contains(u"カテゴリ削除の確認: カテゴリ 'ユーティリティ' と"
+                             "カテゴリ内の全てのライブラリを削除してもよろしいですか?"_s),
+             qPrintable(no.err));
+    QVERIFY(no.err.contains(u"キャンセルしました。"_s));
+    QCOMPARE(catalogueLines(folder.file(catalogue::kCatalogueFile)), before);
+    for (const QString& page : fixtureCachedPages())
+        QVERIFY2(QFile::exists(folder.file(cacheFile(page))), qPrintable(page));
+    // A folder without a row is asked about by its address.
+    const QString bare = url(u"tpack/filearea/win/nowhere/"_s);
+    const CliRun unnamed = runCli(folder, {u"delete-category"_s, bare});
+    QCOMPARE(unnamed.status, 1);
+    QVERIFY2(unnamed.err.contains(u"カテゴリ '"_s + bare + u"' と"_s), qPrintable(unnamed.err));
+}
+
+void TstCli::deleteCategoryRemovesTheSubtree_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QStringList>("parentPages"); // the cached pages that list the category
+    QTest::newRow("second level, favourite and search result inside")
+        << u"tpack/filearea/win/util/"_s << QStringList{u"tpack/filearea/win/index.html"_s};
+    QTest::newRow("third level: the parent's page in every order")
+        << u"tpack/filearea/win/util/disk/"_s
+        << QStringList{u"tpack/filearea/win/util/index.html"_s,
+                       u"tpack/filearea/win/util/by_date.html"_s};
+    QTest::newRow("first level: the area's start page")
+        << u"tpack/filearea/win/"_s << QStringList{u"download/index.html"_s};
+    QTest::newRow("underscore is no wildcard")
+        << u"tpack/filearea/win/a_b/"_s << QStringList{u"tpack/filearea/win/index.html"_s};
+    QTest::newRow("percent is no wildcard")
+        << u"tpack/filearea/win/p%/"_s << QStringList{u"tpack/filearea/win/index.html"_s};
+    QTest::newRow("new arrivals") << u"tpack/whats/win/"_s
+                                  << QStringList{u"tpack/whats/index.html"_s};
+    QTest::newRow("games") << u"games/lib/win/game/action/"_s
+                           << QStringList{u"games/lib/win/game/index.html"_s};
+}
+
+void TstCli::deleteCategoryRemovesTheSubtree()
+{
+    QFETCH(QString, key);
+    QFETCH(QStringList, parentPages);
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    writeDeletionFixture(folder);
+    // What must stay: every folder outside the subtree, taken character by character, and
+    // every entry outside it or marked as a favourite or search result.
+    QStringList folders;
+    for (const QString& f : folderKeys(folder)) {
+        if (!f.startsWith(url(key)))
+            folders.append(f);
+    }
+    QStringList entries;
+    for (const QString& e : entryKeys(folder)) {
+        if (!e.startsWith(url(key)) || e.endsWith(kFavorite) || e.endsWith(kFound))
+            entries.append(e);
+    }
+    const CliRun run = runCli(folder, {u"--yes"_s, u"delete-category"_s, url(key)});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.err.contains(u"カテゴリ削除の確認"_s));
+    QCOMPARE(folderKeys(folder), folders);
+    QCOMPARE(entryKeys(folder), entries);
+    for (const QString& page : fixtureCachedPages())
+        QVERIFY2(QFile::exists(folder.file(cacheFile(page))) !=
+                     (page.startsWith(key) || parentPages.contains(page)),
+                 qPrintable(page));
+    QVERIFY(!QFileInfo::exists(folder.file(cacheFile(key))));
+}
+
+void TstCli::deleteCategoryRefusesOtherKeys_data()
+{
+    QTest::addColumn<QString>("key");
+    for (std::size_t area = 0; area < config::AreaPaths.size(); ++area)
+        QTest::addRow("area root %d", int(area)) << config::SiteRoot + config::AreaPaths[area];
+    QTest::newRow("start page") << config::AreaUrls[0];
+    QTest::newRow("favourites") << u"Favorites"_s;
+    QTest::newRow("search result") << u"Search"_s;
+    QTest::newRow("another host") << u"http://example.com/tpack/filearea/win/"_s;
+    QTest::newRow("no trailing slash") << url(u"tpack/filearea/win"_s);
+    QTest::newRow("site root") << config::SiteRoot;
+}
+
+void TstCli::deleteCategoryRefusesOtherKeys()
+{
+    QFETCH(QString, key);
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    writeDeletionFixture(folder);
+    const QStringList before = catalogueLines(folder.file(catalogue::kCatalogueFile));
+    const CliRun run = runCli(folder, {u"--yes"_s, u"delete-category"_s, key});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(u"このカテゴリは削除できません"_s), qPrintable(run.err));
+    QVERIFY(!run.err.contains(u"カテゴリ削除の確認"_s));
+    QCOMPARE(catalogueLines(folder.file(catalogue::kCatalogueFile)), before);
+    for (const QString& page : fixtureCachedPages())
+        QVERIFY(QFile::exists(folder.file(cacheFile(page))));
+}
+
+void TstCli::deleteCategoryReportsACacheThatStays()
+{
+    if (::geteuid() == 0)
+        QSKIP("the superuser deletes files in a read-only folder");
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    writeDeletionFixture(folder);
+    const QString dir = folder.file(cacheFile(u"tpack/filearea/win/util/"_s));
+    const QFile::Permissions before = QFile::permissions(dir);
+    QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner));
+    const CliRun run =
+        runCli(folder, {u"--yes"_s, u"delete-category"_s, url(u"tpack/filearea/win/util/"_s)});
+    QFile::setPermissions(dir, before);
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(u"ファイルの削除エラー: キャッシュファイルの削除に失敗しました。\n"
+                              "他のアプリケーションでキャッシュ内のファイルを開いているなどで\n"
+                              "ファイルが削除できませんでした。"_s),
+             qPrintable(run.err));
+    // The page that lists the category is kept, so the category is not read again by mistake.
+    QVERIFY(QFile::exists(folder.file(cacheFile(u"tpack/filearea/win/index.html"_s))));
+}
+
+void TstCli::propertiesCountTheSubtree_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("folders");
+    QTest::addColumn<QString>("updated"); // "now" for the fixed nodes, "" without a row
+    QTest::newRow("folder with sub-folders")
+        << url(u"tpack/filearea/win/"_s) << 10 << 7 << u"2024-03-09 08:05:01"_s;
+    QTest::newRow("leaf") << url(u"tpack/filearea/win/util/disk/"_s) << 1 << 0
+                          << u"2024-03-09 08:05:01"_s;
+    QTest::newRow("underscore counts its own folder only")
+        << url(u"tpack/filearea/win/a_b/"_s) << 1 << 0 << u"2024-03-09 08:05:01"_s;
+    QTest::newRow("percent counts its own folder only")
+        << url(u"tpack/filearea/win/p%/"_s) << 1 << 0 << u"2024-03-09 08:05:01"_s;
+    QTest::newRow("favourites") << u"Favorites"_s << 1 << 0 << u"now"_s;
+    QTest::newRow("search result") << u"Search"_s << 1 << 0 << u"now"_s;
+    QTest::newRow("folder without a row") << url(u"tpack/filearea/mac/"_s) << 0 << 0 << QString();
+}
+
+void TstCli::propertiesCountTheSubtree()
+{
+    QFETCH(QString, key);
+    QFETCH(int, entries);
+    QFETCH(int, folders);
+    QFETCH(QString, updated);
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    writeDeletionFixture(folder);
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+
+    const CliRun json = runCli(folder, {u"--json"_s, u"properties"_s, key});
+    QCOMPARE(json.status, 0);
+    const QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    QCOMPARE(object.value(u"key"_s).toString(), key);
+    QCOMPARE(object.value(u"entries"_s).toInt(-1), entries);
+    QCOMPARE(object.value(u"folders"_s).toInt(-1), folders);
+    const QJsonValue date = object.value(u"updated"_s);
+    if (updated.isEmpty()) {
+        QVERIFY(date.isNull());
+    } else if (updated == u"now") {
+        const QDateTime when = QDateTime::fromString(date.toString(), u"yyyy-MM-dd HH:mm:ss"_s);
+        QVERIFY2(when >= before && when <= QDateTime::currentDateTime(),
+                 qPrintable(date.toString()));
+    } else {
+        QCOMPARE(date.toString(), updated);
+    }
+
+    const CliRun text = runCli(folder, {u"properties"_s, key});
+    QCOMPARE(text.status, 0);
+    const QStringList lines = text.out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], u"場所: "_s + key);
+    QCOMPARE(lines[1], u"内容: ライブラリ数: "_s + QString::number(entries) + u"、カテゴリ数: "_s +
+                           QString::number(folders));
+    if (updated.isEmpty())
+        QCOMPARE(lines[2], u"更新日付: ----年--月--日、--:--:--"_s);
+    else if (updated != u"now")
+        QCOMPARE(lines[2], u"更新日付: 2024年03月09日、08:05:01"_s);
+    else
+        QVERIFY(QRegularExpression(u"^更新日付: \\d{4}年\\d\\d月\\d\\d日、\\d\\d:\\d\\d:\\d\\d$"_s)
+                    .match(lines[2])
+                    .hasMatch());
+}
+
+void TstCli::addressByKind_data()
+{
+    QTest::addColumn<int>("package");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("address");  // "" when the command fails
+    QTest::addColumn<QString>("message");  // on stderr
+    QTest::addColumn<bool>("readsDetail"); // whether the detail page is fetched
+    const talvexsim::Site& site = *m_site;
+    using talvexsim::Package;
+    const int full = findPackage(site, [&site](const Package& p) {
+        return p.price > 0 && !p.pickUpUrl.isEmpty() && !site.detail(p.index).authorUrl.isEmpty();
+    });
+    const int news = findPackage(site, [](const Package& p) { return !p.newsUrl.isEmpty(); });
+    const int bare = findPackage(site, [&site](const Package& p) {
+        return p.price == 0 && p.pickUpUrl.isEmpty() && p.newsUrl.isEmpty() &&
+               site.detail(p.index).authorUrl.isEmpty();
+    });
+    QVERIFY(full >= 0 && news >= 0 && bare >= 0);
+    const Package& f = site.package(full);
+    QTest::newRow("page") << full << u"0"_s << f.url << QString() << false;
+    QTest::newRow("download page")
+        << full << u"1"_s << talvexsim::Site::downloadPageUrl(f.url) << QString() << false;
+    QTest::newRow("author page") << full << u"2"_s << site.detail(full).authorUrl
+                                 << u"作者情報を読み込んでいます..."_s << true;
+    QTest::newRow("payment page") << full << u"3"_s << site.detail(full).paymentUrl << QString()
+                                  << true;
+    QTest::newRow("pick-up article") << full << u"4"_s << f.pickUpUrl << QString() << false;
+    QTest::newRow("news article") << news << u"5"_s << site.package(news).newsUrl << QString()
+                                  << false;
+    QTest::newRow("archive") << full << u"6"_s << site.detail(full).ftpUrl << QString() << true;
+    QTest::newRow("no pick-up article")
+        << bare << u"4"_s << QString() << u"PickUp記事がありません"_s << false;
+    QTest::newRow("no news article")
+        << bare << u"5"_s << QString() << u"News記事がありません"_s << false;
+    QTest::newRow("author without a page")
+        << bare << u"2"_s << QString()
+        << u"情報を取得できませんでした: 選択されたライブラリの作者が取得できませんでした。"_s
+        << true;
+    QTest::newRow("free entry has no payment page")
+        << bare << u"3"_s << QString()
+        << u"選択されたライブラリの支払い情報が取得できませんでした。"_s << true;
+    QTest::newRow("kind 7") << full << u"7"_s << QString() << u"アドレスの種類 7 はありません"_s
+                            << false;
+    QTest::newRow("negative kind")
+        << full << u"-1"_s << QString() << u"アドレスの種類 -1 はありません"_s << false;
+    QTest::newRow("unknown entry")
+        << -1 << u"0"_s << QString() << u"エントリが見つかりません"_s << false;
+}
+
+void TstCli::addressByKind()
+{
+    QFETCH(int, package);
+    QFETCH(QString, kind);
+    QFETCH(QString, address);
+    QFETCH(QString, message);
+    QFETCH(bool, readsDetail);
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    const talvexsim::Site& site = *m_site;
+    const int known = package >= 0 ? package : 0;
+    writeRows(folder, {}, {listedRow(site, known)});
+    const QString base = site.folder(site.package(known).home).url;
+    const QString target =
+        package >= 0 ? site.package(package).url : url(u"soft/win/se999999.html"_s);
+    const qsizetype requests = m_server->requests().size();
+
+    const CliRun run = runCli(folder, {u"address"_s, kind, base, target});
+    QCOMPARE(run.status, address.isEmpty() ? 1 : 0);
+    QCOMPARE(run.out, address.isEmpty() ? QString() : address + u'\n');
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    const bool fetched = !m_server->requests().recordsFor(site.package(known).url).isEmpty() &&
+                         m_server->requests().size() > requests;
+    QCOMPARE(fetched, readsDetail);
+    if (kind != u"2" || address.isEmpty())
+        return;
+    // An author page already in the row is taken as it is, without reading the page again.
+    const qsizetype after = m_server->requests().size();
+    const CliRun again = runCli(folder, {u"address"_s, kind, base, target});
+    QCOMPARE(again.out, address + u'\n');
+    QCOMPARE(m_server->requests().size(), after);
+}
+
+void TstCli::memberServiceAddresses_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("path"); // of the address, with the entry number as %1
+    QTest::addColumn<int>("status");
+    QTest::newRow("download list")
+        << u"0"_s << u"/servlet/System.FileDownload/append/html/0/%1/"_s << 0;
+    QTest::newRow("mail form") << u"1"_s << u"/servlet/Service.MailTo.Top?TITLE="_s << 0;
+    QTest::newRow("other kind") << u"2"_s << QString() << 1;
+}
+
+void TstCli::memberServiceAddresses()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, path);
+    QFETCH(int, status);
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    const talvexsim::Site& site = *m_site;
+    const talvexsim::Package& p = site.package(0);
+    writeRows(folder, {}, {listedRow(site, 0)});
+    const CliRun run = runCli(folder, {u"member"_s, kind, site.folder(p.home).url, p.url});
+    QCOMPARE(run.status, status);
+    if (status != 0) {
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.contains(u"サービスの種類 2 はありません"_s), qPrintable(run.err));
+        return;
+    }
+    const QString address = run.out.trimmed();
+    const QString host = u"http://"_s + config::MemberHost;
+    const QString number = QStringLiteral("%1").arg(p.id, 6, 10, QChar(u'0'));
+    QVERIFY2(address.startsWith(host + QString(path).replace(u"%1"_s, number)),
+             qPrintable(address));
+    if (kind == u"1")
+        QVERIFY(address.endsWith(u"&EMAIL=Your+Address&NAME=Your+Name"_s));
+    // The member service of the simulated site answers the address with a page of its own.
+    const talvexsim::SitePages pages(m_site);
+    QCOMPARE(pages.get(config::MemberHost, address.mid(host.size())).status, 200);
+}
+
+void TstCli::verbsWithoutACatalogueFail_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    const QString base = url(u"tpack/filearea/win/"_s);
+    const QString target = url(u"soft/win/se000001.html"_s);
+    QTest::newRow("favorite") << QStringList{u"favorite"_s, u"add"_s, base, target}
+                              << u"カタログを開けません"_s;
+    QTest::newRow("delete-category")
+        << QStringList{u"--yes"_s, u"delete-category"_s, base} << u"カタログを開けません"_s;
+    QTest::newRow("properties") << QStringList{u"properties"_s, base} << u"カタログを読めません"_s;
+    QTest::newRow("address") << QStringList{u"address"_s, u"0"_s, base, target}
+                             << u"カタログを開けません"_s;
+    QTest::newRow("member") << QStringList{u"member"_s, u"0"_s, base, target}
+                            << u"カタログを開けません"_s;
+}
+
+void TstCli::verbsWithoutACatalogueFail()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    QVERIFY(QFile::remove(folder.file(catalogue::kCatalogueFile)));
+    const CliRun run = runCli(folder, args);
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    // A missing catalogue is never made anew, empty.
+    QVERIFY(!QFile::exists(folder.file(catalogue::kCatalogueFile)));
+}
+
+void TstCli::openReadsTheAreaOfTheUrl_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("folder"); // the site's folder whose sub-folders are stored
+    const talvexsim::Site& site = *m_site;
+    const int games = site.startFolder(talvexsim::kAreaGames);
+    int genre = -1;
+    for (int child : site.folder(games).children) {
+        if (!site.folder(child).children.isEmpty()) {
+            genre = child;
+            break;
+        }
+    }
+    QVERIFY(genre >= 0);
+    const int whats = site.startFolder(talvexsim::kAreaNewArrivals);
+    QTest::newRow("new arrivals") << site.folder(whats).url << whats;
+    QTest::newRow("games area") << site.folder(games).url << games;
+    QTest::newRow("games genre") << site.folder(genre).url << genre;
+    QTest::newRow("library root key opens the start page")
+        << config::SiteRoot + config::AreaPaths[0] << site.startFolder(talvexsim::kAreaLibrary);
+}
+
+void TstCli::openReadsTheAreaOfTheUrl()
+{
+    QFETCH(QString, address);
+    QFETCH(int, folder);
+    TestFolder program;
+    prepareFolder(program, m_server->port());
+    const CliRun run = runCli(program, {u"open"_s, address});
+    QCOMPARE(run.status, 0);
+    const talvexsim::Site& site = *m_site;
+    QVERIFY(!site.folder(folder).children.isEmpty());
+    // The companion's program folder has the delivered categories plus the new arrivals it
+    // adds at start; a link is stored when its category is fetched.
+    config::Categories() = QList<config::CategoryRecord>{{}} + config::StandardCategories();
+    catalogue::Db db;
+    QVERIFY(catalogue::OpenDb(db, program.file(catalogue::kCatalogueFile)));
+    int stored = 0;
+    for (int child : site.folder(folder).children) {
+        const talvexsim::Folder& c = site.folder(child);
+        const std::optional<catalogue::FolderRow> row = catalogue::FindFolder(db, c.url);
+        QCOMPARE(row.has_value(), config::IsCategoryFetched(c.url));
+        if (!row)
+            continue;
+        ++stored;
+        QCOMPARE(row->URLClass, c.depth);
+        QCOMPARE(row->Description, c.name);
+    }
+    QVERIFY(stored > 0);
 }
 
 QTEST_GUILESS_MAIN(TstCli)

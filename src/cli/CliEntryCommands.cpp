@@ -1,0 +1,200 @@
+#include "cli/CliEntryCommands.h"
+
+#include "catalogue/Catalogue.h"
+#include "config/Settings.h"
+#include "info/EntryAddresses.h"
+#include "info/PropertyCounts.h"
+#include "mainwindow/CategoryDeletion.h"
+#include "mainwindow/Favorites.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+namespace cli {
+
+namespace {
+
+void printError(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+}
+
+int catalogueUnreadable()
+{
+    printError(QStringLiteral("カタログを開けません: ") + config::settings().dbname);
+    return kExitFailed;
+}
+
+// The row (base, target), or nothing after saying why.
+std::optional<catalogue::EntryRow> findEntry(const QString& base, const QString& target)
+{
+    catalogue::Db db;
+    if (!catalogue::OpenCatalogue(db)) {
+        catalogueUnreadable();
+        return std::nullopt;
+    }
+    std::optional<catalogue::EntryRow> row = catalogue::FindEntry(db, base, target);
+    if (!row)
+        printError(QStringLiteral("エントリが見つかりません: ") + base + u' ' + target);
+    return row;
+}
+
+// The status line of a detail-page read, on stderr.
+class StatusLines final : public info::LookupObserver
+{
+public:
+    void statusText(const QString& text) override
+    {
+        if (!text.isEmpty())
+            printError(text);
+    }
+    void waiting(bool) override {}
+};
+
+// The name a category is asked about by: its Description, or the URL without one.
+QString categoryName(const QString& url)
+{
+    catalogue::Db db;
+    std::optional<QString> name;
+    if (catalogue::OpenCatalogue(db))
+        name = catalogue::FolderDescription(db, url);
+    return name && !name->isEmpty() ? *name : url;
+}
+
+} // namespace
+
+int FavoriteCommand(const Options& options)
+{
+    const bool add = options.words.value(1) == u"add";
+    const mainwindow::EntryKey entry{options.words.value(2), options.words.value(3)};
+    if (!findEntry(entry.base, entry.target))
+        return kExitFailed;
+    QString error;
+    if (add) {
+        const std::optional<int> count = mainwindow::MarkFavorites({entry}, &error);
+        if (!count) {
+            printError(QStringLiteral("お気に入りに追加できませんでした: ") + error);
+            return kExitFailed;
+        }
+        printError(QString::number(*count) +
+                   QStringLiteral("件のライブラリをお気に入りに追加しました。"));
+        return kExitOk;
+    }
+    if (!mainwindow::UnmarkFavorites({entry}, &error)) {
+        printError(QStringLiteral("お気に入りから削除できませんでした: ") + error);
+        return kExitFailed;
+    }
+    printError(QStringLiteral("お気に入りから削除しました。"));
+    return kExitOk;
+}
+
+int DeleteCategoryCommand(const Options& options)
+{
+    const QString url = options.words.value(1);
+    if (!mainwindow::IsDeletableCategory(url)) {
+        printError(QStringLiteral("このカテゴリは削除できません (エリアのルート、Favorites、"
+                                  "Search、サイトのエリア外の URL): ") +
+                   url);
+        return kExitRefused;
+    }
+    if (!mainwindow::AskDeleteCategory(categoryName(url))) {
+        printError(QStringLiteral("キャンセルしました。"));
+        return kExitFailed;
+    }
+    QString error;
+    if (!mainwindow::DeleteCategoryRows(url, &error)) {
+        printError(QStringLiteral("カタログを開けません: ") + error);
+        return kExitFailed;
+    }
+    if (!mainwindow::DeleteCategoryCache(url)) {
+        mainwindow::ShowCacheDeletionFailure();
+        return kExitFailed;
+    }
+    printError(QStringLiteral("カテゴリを削除しました: ") + url);
+    return kExitOk;
+}
+
+int PropertiesCommand(const Options& options, QTextStream& out)
+{
+    const QString key = options.words.value(1);
+    info::FolderProperties properties;
+    QString error;
+    if (!info::ReadFolderProperties(key, &properties, &error)) {
+        printError(QStringLiteral("カタログを読めません: ") + error);
+        return kExitFailed;
+    }
+    if (options.json) {
+        const bool dated = properties.updated && properties.updated->isValid();
+        const QJsonObject object{
+            {QStringLiteral("key"), key},
+            {QStringLiteral("entries"), properties.entries},
+            {QStringLiteral("folders"), properties.folders},
+            {QStringLiteral("updated"),
+             dated ? QJsonValue(catalogue::ToDbDate(*properties.updated)) : QJsonValue()}};
+        out << QJsonDocument(object).toJson();
+        return kExitOk;
+    }
+    out << QStringLiteral("場所: ") << key << u'\n' << QStringLiteral("内容: ")
+        << info::FolderContentsText(properties) << u'\n' << QStringLiteral("更新日付: ")
+        << info::FolderDateText(properties.updated) << u'\n';
+    return kExitOk;
+}
+
+int AddressCommand(const Options& options, QTextStream& out)
+{
+    const int kind = options.words.value(1).toInt();
+    const std::optional<catalogue::EntryRow> row =
+        findEntry(options.words.value(2), options.words.value(3));
+    if (!row)
+        return kExitFailed;
+    const info::SelectedEntry entry{row->BaseURL, row->TargetURL, row->SoftName};
+    StatusLines status;
+    const QString address =
+        info::GetEntryAddress(info::RecordCurrentEntry(*row), entry, kind, &status);
+    if (!address.isEmpty()) {
+        out << address << u'\n';
+        return kExitOk;
+    }
+    // The author, payment and archive lookups have told the user themselves.
+    switch (kind) {
+    case info::AuthorPage:
+    case info::PaymentPage:
+    case info::ArchiveFile:
+        break;
+    case info::PickUpPage:
+        printError(QStringLiteral("選択されたライブラリにはPickUp記事がありません。"));
+        break;
+    case info::NewsPage:
+        printError(QStringLiteral("選択されたライブラリにはNews記事がありません。"));
+        break;
+    case info::EntryPage:
+    case info::DownloadPage:
+        printError(QStringLiteral("選択されたライブラリのアドレスがありません。"));
+        break;
+    default:
+        printError(QStringLiteral("アドレスの種類 ") + QString::number(kind) +
+                   QStringLiteral(" はありません (0 から 6 を指定してください)。"));
+    }
+    return kExitFailed;
+}
+
+int MemberCommand(const Options& options, QTextStream& out)
+{
+    const int kind = options.words.value(1).toInt();
+    const std::optional<catalogue::EntryRow> row =
+        findEntry(options.words.value(2), options.words.value(3));
+    if (!row)
+        return kExitFailed;
+    const QString address =
+        info::GetMemberServiceAddress({row->BaseURL, row->TargetURL, row->SoftName}, kind);
+    if (address.isEmpty()) {
+        printError(QStringLiteral("サービスの種類 ") + QString::number(kind) +
+                   QStringLiteral(" はありません (0 または 1 を指定してください)。"));
+        return kExitFailed;
+    }
+    out << address << u'\n';
+    return kExitOk;
+}
+
+} // namespace cli

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "cli/CliCommands.h"
+
+#include <QTextStream>
+
+// The companion's commands on catalogue rows: favourite marks, deleting a category, the
+// folder properties and the addresses of an entry. Each returns the process exit status.
+namespace cli {
+
+// Exit statuses shared by every command.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitRefused = 2; // a bad call, or a target the command does not take
+inline constexpr int kExitCancelled = 130;
+
+int FavoriteCommand(const Options& options);
+int DeleteCategoryCommand(const Options& options);
+int PropertiesCommand(const Options& options, QTextStream& out);
+int AddressCommand(const Options& options, QTextStream& out);
+int MemberCommand(const Options& options, QTextStream& out);
+
+} // namespace cli
