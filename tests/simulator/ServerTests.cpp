@@ -19,6 +19,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace talvexsim;
 
@@ -277,6 +278,66 @@ void TestSimulator::requestLogRecordsEveryRequest()
     QCOMPARE(fetch(nam, threaded.address())->error(), QNetworkReply::NoError);
     QTRY_COMPARE(crossed.size(), 1);
     QCOMPARE(crossed.at(0).url, config::SiteRoot);
+}
+
+void TestSimulator::originFormRoutesByPath_data()
+{
+    QTest::addColumn<QByteArray>("request"); // "%1" stands for the server's port
+    QTest::addColumn<QString>("host");       // the site host that answers
+    QTest::addColumn<QString>("path");
+    const Site& site = *SharedSite(7);
+    const Package* priced = nullptr;
+    for (const Package& p : site.packages()) {
+        if (p.price > 0) {
+            priced = &p;
+            break;
+        }
+    }
+    QVERIFY(priced);
+    const QString list = QStringLiteral("/servlet/System.FileDownload/append/html/0/%1/")
+                             .arg(priced->id, 6, 10, QChar(u'0'));
+    const QString pay =
+        QStringLiteral("/swreg/step1.reserve?srno=%1&SITE=T").arg(priced->id, 6, 10, QChar(u'0'));
+    const QString archive = QUrl(priced->archiveUrl).path();
+    auto viaLoopback = [](const QString& path) -> QByteArray {
+        return "GET " + path.toLatin1() + " HTTP/1.1\r\nHost: 127.0.0.1:%1\r\n\r\n";
+    };
+    QTest::newRow("member service") << viaLoopback(list) << config::MemberHost << list;
+    QTest::newRow("payment service") << viaLoopback(pay) << config::PaymentHost << pay;
+    QTest::newRow("archive") << viaLoopback(archive) << config::DownloadHost << archive;
+    QTest::newRow("web page") << viaLoopback(QStringLiteral("/download/")) << SitePages::webHost()
+                              << QStringLiteral("/download/");
+    QTest::newRow("no Host header") << "GET " + list.toLatin1() + " HTTP/1.0\r\n\r\n"
+                                    << config::MemberHost << list;
+    QTest::newRow("another name for the server")
+        << "GET " + pay.toLatin1() + " HTTP/1.1\r\nHost: localhost:%1\r\n\r\n"
+        << config::PaymentHost << pay;
+    // A request that names a host of the site keeps it, whatever its path.
+    QTest::newRow("known host keeps its host")
+        << "GET " + list.toLatin1() + " HTTP/1.1\r\nHost: www.talvex.example\r\n\r\n"
+        << SitePages::webHost() << list;
+    QTest::newRow("absolute form keeps its host")
+        << "GET http://www.talvex.example" + pay.toLatin1() + " HTTP/1.1\r\nHost: x\r\n\r\n"
+        << SitePages::webHost() << pay;
+}
+
+void TestSimulator::originFormRoutesByPath()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QString, host);
+    QFETCH(QString, path);
+    SimServerThread server(SharedSite(7));
+    QVERIFY(server.start());
+    RawClient client;
+    QVERIFY(client.connectTo(server.port()));
+    const RawReply r = client.request(request.replace("%1", QByteArray::number(server.port())));
+    const Resource expected = SitePages(SharedSite(7)).get(host, path);
+    QCOMPARE(r.status, expected.status);
+    QCOMPARE(r.headers.value("content-type"), expected.contentType);
+    QCOMPARE(r.body, expected.body);
+    const QList<RequestRecord> log = server.requests().records();
+    QCOMPARE(log.size(), 1);
+    QCOMPARE(log[0].url, u"http://" + host + path);
 }
 
 void TestSimulator::faultIsObservable_data()

@@ -5,11 +5,13 @@
 #include "SiteFixture.h"
 #include "config/Settings.h"
 #include "config/SoftTypes.h"
+#include "site/UrlEncode.h"
 #include "tst_simulator.h"
 #include "util/Text.h"
 
 #include <QRegularExpression>
 #include <QTest>
+#include <functional>
 
 using namespace talvexsim;
 
@@ -31,6 +33,21 @@ config::IconLayout iconLayout(ListLayout layout)
         break;
     }
     return config::IconLayout::FileList;
+}
+
+QString sixDigits(int id)
+{
+    return QStringLiteral("%1").arg(id, 6, 10, QChar(u'0'));
+}
+
+// The first package that meets the test; the tests need every kind.
+const Package& packageWhere(const Site& site, const std::function<bool(const Package&)>& test)
+{
+    for (const Package& p : site.packages()) {
+        if (test(p))
+            return p;
+    }
+    qFatal("the site has no package of the kind a test needs");
 }
 
 QString captured(const QString& text, const QString& pattern)
@@ -355,6 +372,20 @@ void TestSimulator::unknownPathsAreNotFound_data()
     QTest::newRow("page on the download host")
         << config::DownloadHost << QStringLiteral("/download/");
     QTest::newRow("unknown host") << QStringLiteral("example.com") << QStringLiteral("/");
+    const QString append = QStringLiteral("/servlet/System.FileDownload/append/html/0/");
+    QTest::newRow("download list of no package") << config::MemberHost << append + u"999999/";
+    QTest::newRow("download list with a short number") << config::MemberHost << append + u"123/";
+    QTest::newRow("another servlet") << config::MemberHost << QStringLiteral("/servlet/Other");
+    const Site& site = *SharedSite(7);
+    const Package& free = packageWhere(site, [](const Package& p) { return p.price == 0; });
+    const Package& priced = packageWhere(site, [](const Package& p) { return p.price > 0; });
+    QTest::newRow("payment of no package")
+        << config::PaymentHost << QStringLiteral("/swreg/step1.reserve?srno=999999&SITE=T");
+    QTest::newRow("payment of a free package")
+        << config::PaymentHost << u"/swreg/step1.reserve?srno=" + sixDigits(free.id) + u"&SITE=T";
+    QTest::newRow("payment without the site mark")
+        << config::PaymentHost << u"/swreg/step1.reserve?srno=" + sixDigits(priced.id);
+    QTest::newRow("member page on the web host") << web << append + sixDigits(priced.id) + u'/';
 }
 
 void TestSimulator::unknownPathsAreNotFound()
@@ -364,4 +395,60 @@ void TestSimulator::unknownPathsAreNotFound()
     const Resource r = SitePages(SharedSite(7)).get(host, path);
     QCOMPARE(r.status, 404);
     QCOMPARE(r.contentType, QByteArray("text/html; charset=Shift_JIS"));
+}
+
+void TestSimulator::linkedPagesAnswer_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QStringList>("shows"); // texts the page shows, entities decoded
+    const Site& site = *SharedSite(7);
+    const Package& p = packageWhere(site, [&site](const Package& q) {
+        return q.price > 0 && !q.pickUpUrl.isEmpty() && !site.detail(q.index).authorUrl.isEmpty();
+    });
+    const Package& n = packageWhere(site, [](const Package& q) { return !q.newsUrl.isEmpty(); });
+    const Package& g = packageWhere(site, [](const Package& q) { return q.area == kAreaGames; });
+    const Detail d = site.detail(p.index);
+    const QString member = u"http://" + config::MemberHost;
+    QTest::newRow("detail page") << p.url << QStringList{p.name};
+    QTest::newRow("download page") << Site::downloadPageUrl(p.url) << QStringList{p.name};
+    QTest::newRow("author page") << d.authorUrl << QStringList{d.author};
+    QTest::newRow("payment page") << d.paymentUrl << QStringList{p.name};
+    QTest::newRow("pick-up article") << p.pickUpUrl << QStringList{p.name};
+    QTest::newRow("news article") << n.newsUrl << QStringList{n.name};
+    QTest::newRow("archive") << d.ftpUrl << QStringList{};
+    QTest::newRow("download list")
+        << member + u"/servlet/System.FileDownload/append/html/0/" + sixDigits(p.id) + u'/'
+        << QStringList{p.name};
+    QTest::newRow("download list of a game")
+        << member + u"/servlet/System.FileDownload/append/html/0/" + sixDigits(g.id) + u'/'
+        << QStringList{g.name};
+    // The mail form shows what the program's encoding of the query carried, signs included.
+    const QString title = p.name + u" & <改> 'x'";
+    QTest::newRow("mail form") << member + u"/servlet/Service.MailTo.Top?TITLE=" +
+                                      site::UrlEncode(title) + u"&URL=" + site::UrlEncode(p.url) +
+                                      u"&EMAIL=" +
+                                      site::UrlEncode(QStringLiteral("taro+1@example.jp")) +
+                                      u"&NAME=" + site::UrlEncode(QStringLiteral("山田 太郎"))
+                               << QStringList{u"value=\"" + title + u'"',
+                                              u"value=\"" + p.url + u'"',
+                                              QStringLiteral("value=\"taro+1@example.jp\""),
+                                              QStringLiteral("value=\"山田 太郎\"")};
+    QTest::newRow("mail form without values")
+        << member + u"/servlet/Service.MailTo.Top" << QStringList{QStringLiteral("value=\"\"")};
+}
+
+void TestSimulator::linkedPagesAnswer()
+{
+    QFETCH(QString, address);
+    QFETCH(QStringList, shows);
+    const qsizetype scheme = address.indexOf(u"://");
+    QVERIFY(scheme > 0);
+    const qsizetype slash = address.indexOf(u'/', scheme + 3);
+    const QString host = address.mid(scheme + 3, slash - scheme - 3);
+    const Resource r = SitePages(SharedSite(7)).get(host, address.mid(slash));
+    QCOMPARE(r.status, 200);
+    QVERIFY(!r.body.isEmpty());
+    const QString page = probe::Decode(text::DecodeCp932(r.body));
+    for (const QString& text : shows)
+        QVERIFY2(page.contains(text), qPrintable(text));
 }

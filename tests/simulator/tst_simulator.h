@@ -26,6 +26,8 @@ private slots:
     void detailAndDownloadPagesMatchTheModel();
     void unknownPathsAreNotFound_data();
     void unknownPathsAreNotFound();
+    void linkedPagesAnswer_data();
+    void linkedPagesAnswer();
 
     // Server (ServerTests.cpp)
     void originFormKeepsTheConnection();
@@ -33,6 +35,8 @@ private slots:
     void absoluteFormThroughAProxy();
     void archiveSizeMatchesDownloadPage();
     void requestLogRecordsEveryRequest();
+    void originFormRoutesByPath_data();
+    void originFormRoutesByPath();
     void faultIsObservable_data();
     void faultIsObservable();
     void faultRuleParsing_data();

@@ -2,6 +2,7 @@
 
 #include "talvex-sim/Site.h"
 #include "talvex-sim/SiteText.h"
+#include "util/Text.h"
 
 namespace talvexsim::pages {
 
@@ -49,25 +50,61 @@ QString AuthorPage(const Site& site, int author)
                       u"<p>連絡先：<a href=\"mailto:" + a.mail + u"\">" + a.mail + u"</a></p>\n");
 }
 
-QString MemberDownloadListPage(const QString& entryNumber)
+QString MemberDownloadListPage(const Site& site, int package)
 {
+    const Package& p = site.package(package);
     return simplePage(QStringLiteral("ダウンロードリスト"),
-                      u"<p>登録番号 " + Escape(entryNumber) +
-                          u" をダウンロードリストに追加しました。</p>\n");
+                      u"<p>「<a href=\"" + p.url + u"\">" + Escape(p.name) +
+                          u"</a>」をダウンロードリストに追加しました。</p>\n");
 }
 
-QString MemberMailFormPage()
+QString MemberMailFormPage(const QString& query)
 {
-    return simplePage(
-        QStringLiteral("友だちに教える"),
-        QStringLiteral("<form method=\"post\" action=\"/servlet/Service.MailTo.Send\">"
-                       "<input type=\"submit\" value=\"送信\"></form>\n"));
+    struct Field
+    {
+        const char16_t* key;
+        const char16_t* label;
+    };
+    static constexpr Field fields[] = {{u"TITLE", u"件名"},
+                                       {u"URL", u"紹介するページ"},
+                                       {u"NAME", u"お名前"},
+                                       {u"EMAIL", u"メールアドレス"}};
+    QString body =
+        QStringLiteral("<form method=\"post\" action=\"/servlet/Service.MailTo.Send\">\n<table>\n");
+    for (const Field& f : fields) {
+        const QString key = QString::fromUtf16(f.key);
+        body += u"<tr><th>" + QString::fromUtf16(f.label) +
+                u"</th><td><input type=\"text\" name=\"" + key + u"\" value=\"" +
+                Escape(QueryValue(query, key)) + u"\"></td></tr>\n";
+    }
+    body += QStringLiteral("<tr><th>友だちのメールアドレス</th><td><input type=\"text\" "
+                           "name=\"TO\" value=\"\"></td></tr>\n</table>\n"
+                           "<input type=\"submit\" value=\"送信\"></form>\n");
+    return simplePage(QStringLiteral("友だちに教える"), body);
 }
 
-QString PaymentPage(const QString& query)
+QString PaymentPage(const Site& site, int package)
 {
-    return simplePage(QStringLiteral("送金手続き"),
-                      u"<p>お申し込み内容：" + Escape(query) + u"</p>\n");
+    const Package& p = site.package(package);
+    return simplePage(QStringLiteral("送金手続き"), u"<p>お申し込み内容：" + Escape(p.name) + u" " +
+                                                        sitetext::WithThousands(p.price) +
+                                                        u"円(税込)</p>\n"
+                                                        u"<p>作者：" +
+                                                        Escape(site.detail(package).author) +
+                                                        u"</p>\n");
+}
+
+QString QueryValue(const QString& query, QStringView key)
+{
+    for (const QString& pair : query.split(u'&')) {
+        const qsizetype equals = pair.indexOf(u'=');
+        if (equals < 0 || QStringView(pair).left(equals) != key)
+            continue;
+        QByteArray bytes = pair.mid(equals + 1).toLatin1();
+        bytes.replace('+', ' ');
+        return text::DecodeCp932(QByteArray::fromPercentEncoding(bytes));
+    }
+    return {};
 }
 
 QString ErrorPage(int status, const QString& reason)

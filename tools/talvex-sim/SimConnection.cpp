@@ -162,9 +162,11 @@ void SimConnection::handle(const Request& request)
         record.absoluteForm = true;
     } else {
         host = hostOf(request.headers.value("host"));
-        if (!isSiteHost(host))
-            host = SitePages::webHost();
         path = record.target;
+        // A browser pointed at the server's own address names no host of the site: the path
+        // tells which of them it means.
+        if (!isSiteHost(host))
+            host = SitePages::hostForPath(path);
     }
     record.url = u"http://" + host + path;
     const std::optional<FaultRule> fault = m_server->faults().take(path, record.url);

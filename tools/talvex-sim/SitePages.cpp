@@ -102,10 +102,21 @@ Resource SitePages::get(const QString& host, const QString& pathAndQuery) const
         return {200, kBinary, bytes};
     }
     if (host == config::MemberHost)
-        return html(memberPage(path));
-    if (host == config::PaymentHost && path == u"/swreg/step1.reserve")
-        return html(pages::PaymentPage(query));
+        return html(memberPage(path, query));
+    if (host == config::PaymentHost)
+        return html(paymentPage(path, query));
     return html(QString());
+}
+
+QString SitePages::hostForPath(QStringView path)
+{
+    if (path.startsWith(u"/servlet/"))
+        return config::MemberHost;
+    if (path.startsWith(u"/swreg/"))
+        return config::PaymentHost;
+    if (path.startsWith(u"/pub/"))
+        return config::DownloadHost;
+    return webHost();
 }
 
 QString SitePages::webPage(const QString& path) const
@@ -179,14 +190,27 @@ QByteArray SitePages::archive(const QString& path) const
     return pages::Archive(*m_site, p);
 }
 
-QString SitePages::memberPage(const QString& path) const
+QString SitePages::memberPage(const QString& path, const QString& query) const
 {
     const QString append = QStringLiteral("/servlet/System.FileDownload/append/html/0/");
     if (path == u"/servlet/Service.MailTo.Top")
-        return pages::MemberMailFormPage();
-    if (path.startsWith(append) && path.endsWith(u'/') && path.size() > append.size() + 1)
-        return pages::MemberDownloadListPage(path.mid(append.size()).chopped(1));
-    return {};
+        return pages::MemberMailFormPage(query);
+    if (!path.startsWith(append) || !query.isEmpty())
+        return {};
+    const int id = numberIn(QStringView(path).mid(append.size()), u"", 6, u"/");
+    const int p = id < 0 ? -1 : m_site->packageById(id);
+    return p < 0 ? QString() : pages::MemberDownloadListPage(*m_site, p);
+}
+
+QString SitePages::paymentPage(const QString& path, const QString& query) const
+{
+    if (path != u"/swreg/step1.reserve" || pages::QueryValue(query, u"SITE") != u"T")
+        return {};
+    const int id = numberIn(pages::QueryValue(query, u"srno"), u"", 6, u"");
+    const int p = id < 0 ? -1 : m_site->packageById(id);
+    if (p < 0 || m_site->package(p).price <= 0)
+        return {};
+    return pages::PaymentPage(*m_site, p);
 }
 
 void SitePages::forEachPage(

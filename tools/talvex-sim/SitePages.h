@@ -32,9 +32,11 @@ struct Resource
 //   /pickup/pu000123.html, /softnews/sn000123.html          the review and news articles
 //   /person/p00012/                     an author's page
 // Download host dl.talvex.example: /pub/<platform or "games">/tv000123.<ext>   archives
-// Member host member.talvex.example: /servlet/System.FileDownload/append/html/0/<entry>/ and
-//   /servlet/Service.MailTo.Top?…
-// Payment host shop.talvex.example: /swreg/step1.reserve?srno=…&SITE=T
+// Member host member.talvex.example: /servlet/System.FileDownload/append/html/0/<entry>/ (an
+//   existing package's six-digit number) and /servlet/Service.MailTo.Top?TITLE=…&URL=…&EMAIL=…
+//   &NAME=… (the form shows the decoded values)
+// Payment host shop.talvex.example: /swreg/step1.reserve?srno=<entry>&SITE=T (a package with
+//   a price)
 class SitePages
 {
 public:
@@ -52,13 +54,18 @@ public:
                      bool withArchives = false) const;
 
     static QString webHost();
+    // The host of the site that serves a path, for a request that names no host of the site
+    // (a browser pointed at the server's own address): "/servlet/…" the member host, "/swreg/…"
+    // the payment host, "/pub/…" the download host, any other path the web host.
+    static QString hostForPath(QStringView path);
 
 private:
     QString webPage(const QString& path) const;
     QString folderPage(const QString& path) const;
     QString packagePage(const QString& path) const;
     QByteArray archive(const QString& path) const;
-    QString memberPage(const QString& path) const;
+    QString memberPage(const QString& path, const QString& query) const;
+    QString paymentPage(const QString& path, const QString& query) const;
 
     std::shared_ptr<const Site> m_site;
 };
