@@ -148,3 +148,28 @@ void TstUpdateRun::currentDetailIsNotReread()
     QVERIFY(!row->DetailRead);
     QCOMPARE(row->RegiMoney, kListPrice);
 }
+
+void TstUpdateRun::detailsLostFromTheRowComeBackFromTheCache()
+{
+    const Package& p = simSite().packages().first();
+    const QString base = simSite().folder(p.home).url;
+    listEntry(p);
+    QVERIFY(update::AnalyzeSoftDetail(base, p.url, true));
+    // The category was deleted and read again: the row is back without its details, while the
+    // cache still holds both pages.
+    listEntry(p);
+    QVERIFY(!entryRow(base, p.url)->DetailRead);
+    simServer().requests().clear();
+    for (int mode : {0, 1}) {
+        config::settings().Update = mode;
+        listEntry(p);
+        QVERIFY(update::AnalyzeSoftDetail(base, p.url, false));
+        const std::optional<catalogue::EntryRow> row = entryRow(base, p.url);
+        QVERIFY(row->DetailRead);
+        QCOMPARE(row->AuthorURL, simSite().detail(p.index).authorUrl);
+        QCOMPARE(row->FTPURL, simSite().detail(p.index).ftpUrl);
+        // Read once, the current pages stop the analysis again.
+        QVERIFY(!update::AnalyzeSoftDetail(base, p.url, false));
+    }
+    QVERIFY(requestedUrls().isEmpty());
+}

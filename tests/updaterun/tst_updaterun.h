@@ -43,6 +43,7 @@ private slots:
     void detailFetchRetries_data();
     void detailFetchRetries();
     void currentDetailIsNotReread();
+    void detailsLostFromTheRowComeBackFromTheCache();
 
     // The update window (WindowTests.cpp)
     void windowCancel_data();
