@@ -10,6 +10,7 @@
 #include "util/FileUtil.h"
 #include "util/Trace.h"
 
+#include <QContextMenuEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -201,6 +202,18 @@ void FolderTree::mousePressEvent(QMouseEvent* event)
     event->accept();
     if (QTreeWidgetItem* node = itemAt(event->position().toPoint()))
         emit folderMenuWanted(node, event->globalPosition().toPoint());
+}
+
+void FolderTree::contextMenuEvent(QContextMenuEvent* event)
+{
+    QTreeWidgetItem* node = currentItem();
+    // The mouse's menu opens when the right button is pressed.
+    if (event->reason() != QContextMenuEvent::Keyboard || !node) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit folderMenuWanted(node, viewport()->mapToGlobal(visualItemRect(node).center()));
 }
 
 void FolderTree::keyPressEvent(QKeyEvent* event)

@@ -47,13 +47,15 @@ public:
 signals:
     // The user chose a node with the mouse or the keyboard.
     void nodeClicked(QTreeWidgetItem* node);
-    // Right button pressed on a node.
+    // Right button pressed on a node, or the menu key pressed.
     void folderMenuWanted(QTreeWidgetItem* node, const QPoint& globalPos);
     // List rows were dropped on the favourites node.
     void favoritesDropped();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // The menu key (or Shift+F10) opens the folder menu of the current node.
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

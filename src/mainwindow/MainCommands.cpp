@@ -145,6 +145,7 @@ struct ButtonDef
     QStringView toolTip;
     QStringView image;
     bool mode = false; // one of the four connection-mode buttons
+    QStringView shortcut = {};
 };
 
 constexpr ButtonDef kToolbar[]{
@@ -153,7 +154,8 @@ constexpr ButtonDef kToolbar[]{
     {u"Refresh", u"カテゴリの更新", u"カテゴリ更新", u"Refresh"},
     {u"RefreshClass", u"カテゴリの更新(以下すべて)", u"カテゴリ更新(以下すべて)", u"RefreshClass"},
     {u"Search", u"ライブラリの検索", u"検索", u"Search"},
-    {u"Property", u"プロパティ", u"プロパティ", u"Property"},
+    // The desktop's key for the properties of the selection.
+    {u"Property", u"プロパティ", u"プロパティ", u"Property", false, u"Alt+Return"},
     {u"AddFavorites", u"お気に入りに追加", u"お気に入りに追加", u"Favorites"},
     {u"DeleteFavorites", u"お気に入りから削除", u"お気に入りから削除", u"DelFavorites"},
     {},
@@ -263,6 +265,8 @@ void MainCommands::buildToolbar(QMainWindow* window)
         action->setObjectName(QStringLiteral("toolbar_") + key);
         action->setToolTip(def.toolTip.toString());
         action->setProperty(kAvailable, true);
+        if (!def.shortcut.isEmpty())
+            action->setShortcut(QKeySequence(def.shortcut.toString()));
         if (def.mode) {
             action->setCheckable(true);
             m_modeButtons->addAction(action);

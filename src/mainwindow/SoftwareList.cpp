@@ -6,6 +6,7 @@
 #include "mainwindow/WindowLayout.h"
 #include "util/Trace.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -222,6 +223,18 @@ void SoftwareList::mouseReleaseEvent(QMouseEvent* event)
     QTreeView::mouseReleaseEvent(event);
     if (event->button() == Qt::RightButton && m_model->rowCount() > 0)
         emit contextMenuWanted(event->globalPosition().toPoint());
+}
+
+void SoftwareList::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The mouse's menu opens when the right button is released.
+    if (event->reason() != QContextMenuEvent::Keyboard || m_model->rowCount() == 0) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    const QRect row = visualRect(currentIndex());
+    emit contextMenuWanted(viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint()));
 }
 
 void SoftwareList::selectionChanged(const QItemSelection& selected,

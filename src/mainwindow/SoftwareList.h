@@ -53,13 +53,15 @@ signals:
     void selectionEdited();
     // A double click on a row, or Enter on the current row.
     void rowActivated();
-    // Right button released over the list.
+    // Right button released over the list, or the menu key pressed.
     void contextMenuWanted(const QPoint& globalPos);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The menu key (or Shift+F10) opens the context menu at the current row.
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
 

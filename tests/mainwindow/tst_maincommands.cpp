@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -137,6 +138,7 @@ private slots:
     void memberServiceAddresses();
     void propertiesFitTheSelection_data();
     void propertiesFitTheSelection();
+    void menusAndPropertiesFromTheKeyboard();
     void deleteCategoryKeepsMarksAndDropsItsCache();
     void deleteCategoryAnsweredNoChangesNothing();
     void deleteCategoryTouchesNothingOutsideTheCache();
@@ -309,6 +311,33 @@ void TstMainCommands::propertiesFitTheSelection()
     QVERIFY(open[0]->testAttribute(Qt::WA_DeleteOnClose));
     main.commands()->item(u"mnu_rclick_sub", 99)->trigger();
     QCOMPARE(main.findChildren<QDialog*>().size(), 2);
+}
+
+void TstMainCommands::menusAndPropertiesFromTheKeyboard()
+{
+    fixture::Catalogue db;
+    fixture::AddUtilFolder(db);
+    msg::ScriptedSink messages;
+    frmMain window;
+    fixture::ShowAt(window, kUtil);
+    const auto menuKey = [](QAbstractItemView* view) {
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                              view->viewport()->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(view->viewport(), &key);
+    };
+    // The menu key on the list opens its menu; プロパティ there opens the entry's sheet.
+    ChooseInNextPopup(u"mnu_rclick_sub_99"_s);
+    menuKey(window.lstView());
+    QCOMPARE(window.findChildren<info::frmProperty*>().size(), 1);
+    // On the tree it opens the folder menu of the current node.
+    ChooseInNextPopup(u"mnu_frclick_sub_99"_s);
+    menuKey(window.tview());
+    QCOMPARE(window.findChildren<info::frmPropertyf*>().size(), 1);
+    // Alt+Enter is the properties key of the window.
+    QApplication::setActiveWindow(&window);
+    window.lstView()->setFocus();
+    QTest::keyClick(window.lstView(), Qt::Key_Return, Qt::AltModifier);
+    QCOMPARE(window.findChildren<info::frmProperty*>().size(), 2);
 }
 
 void TstMainCommands::deleteCategoryKeepsMarksAndDropsItsCache()
