@@ -20,13 +20,35 @@ QEventLoop::ProcessEventsFlags WaitFlags()
     return QEventLoop::ExcludeUserInputEvents;
 }
 
+namespace {
+
+bool (*g_interruptProbe)() = nullptr;
+
+} // namespace
+
 void Pause(int ms)
 {
-    if (ms <= 0)
+    if (ms <= 0 || CancelRequested())
         return;
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop] {
+        if (CancelRequested())
+            loop.quit();
+    });
+    poll.start(kCancelPollMs);
     loop.exec(WaitFlags());
+}
+
+bool CancelRequested()
+{
+    return update::runState().Cancel || (g_interruptProbe && g_interruptProbe());
+}
+
+void SetInterruptProbe(bool (*probe)())
+{
+    g_interruptProbe = probe;
 }
 
 } // namespace site

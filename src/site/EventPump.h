@@ -15,7 +15,16 @@ void PumpIfUpdating();
 // start a second catalogue operation in the middle of this one.
 QEventLoop::ProcessEventsFlags WaitFlags();
 
-// Waits ms milliseconds in a local event loop with WaitFlags(); nothing for ms <= 0.
+// Waits ms milliseconds in a local event loop with WaitFlags(); nothing for ms <= 0. A cancel
+// ends the wait early.
 void Pause(int ms);
+
+// True when the work in progress is to stop: the run's Cancel (the update window's button, a
+// command's cancel), or the interrupt probe. A fetch that waits looks at it every
+// kCancelPollMs, so a cancel stops even a page that trickles in.
+bool CancelRequested();
+inline constexpr int kCancelPollMs = 100;
+// A test of its own the caller adds (the command-line companion's Ctrl-C); nullptr for none.
+void SetInterruptProbe(bool (*probe)());
 
 } // namespace site

@@ -1,5 +1,6 @@
 #include "site/Fetcher.h"
 
+#include "config/Settings.h"
 #include "site/EventPump.h"
 #include "site/FetchObserver.h"
 #include "util/Text.h"
@@ -21,6 +22,12 @@ qint64& bodyLimit()
 {
     static qint64 bytes = kBodyLimit;
     return bytes;
+}
+
+qint64& pageDeadlineForTests()
+{
+    static qint64 ms = -1;
+    return ms;
 }
 
 void reportProgress(qint64 total)
@@ -52,18 +59,23 @@ qint64 nextReadSize(const UrlHandle& handle)
     return qBound(kChunkSize, handle.bytesBuffered(), kBatchLimit);
 }
 
-// Reads the whole body, at least 1 024 bytes per read. A read that returns nothing ends the body,
-// whether it failed or not; a failed read that still delivered bytes is retried up to five times.
-// False, with the reason, for a body over the size limit or shorter than its declared length.
-bool readBody(UrlHandle& handle, QByteArray* body, QString* failure)
+enum class Body { Complete, Broken, TooLarge };
+
+// Reads the whole body, at least 1 024 bytes per read. A failed read that still delivered bytes
+// is retried up to five times. Broken, with the reason, for a body that ended in a failure (the
+// connection dropped, a chunked body cut short, the page's deadline) or is shorter than its
+// declared length, and for an empty body: no page of the site is empty, so an empty answer is a
+// broken one.
+Body readBody(UrlHandle& handle, QByteArray* body, QString* failure)
 {
     const qint64 declared = handle.contentLength();
     if (declared > bodyLimit()) {
         *failure = tooLarge();
-        return false;
+        return Body::TooLarge;
     }
     qint64 total = 0;
     int errors = 0;
+    bool endedWell = false;
     body->resize(kBufferStep);
     for (;;) {
         PumpIfUpdating();
@@ -78,10 +90,12 @@ bool readBody(UrlHandle& handle, QByteArray* body, QString* failure)
         reportProgress(total);
         if (total > bodyLimit()) {
             *failure = tooLarge();
-            return false;
+            return Body::TooLarge;
         }
-        if (n == 0)
+        if (n == 0) {
+            endedWell = ok;
             break;
+        }
         if (ok) {
             errors = 0;
             continue;
@@ -92,20 +106,21 @@ bool readBody(UrlHandle& handle, QByteArray* body, QString* failure)
             break;
     }
     body->truncate(total);
-    // A connection that drops early is the end of the body by the read rule, but when the
-    // server said how long the page is, a shorter one is a broken copy and must not be stored.
-    if (declared >= 0 && total != declared) {
+    if (!endedWell)
+        *failure = QStringLiteral("transfer ended early after ") + QString::number(total) +
+                   QStringLiteral(" bytes");
+    else if (declared >= 0 && total != declared)
         *failure = QStringLiteral("body of ") + QString::number(total) +
                    QStringLiteral(" bytes, ") + QString::number(declared) +
                    QStringLiteral(" declared");
-        return false;
-    }
-    return true;
+    else if (total == 0)
+        *failure = QStringLiteral("empty answer");
+    return failure->isEmpty() ? Body::Complete : Body::Broken;
 }
 
-} // namespace
-
-bool iNetOpenUrl(const QString& url, UrlHandle& handle)
+// Opens the URL with the attempts left of the page's five: *attempt counts them across the
+// open attempts and the body reads of one fetch.
+bool openUrl(const QString& url, UrlHandle& handle, int* attempt)
 {
     const bool session = handle.startSession();
     PumpIfUpdating();
@@ -113,20 +128,38 @@ bool iNetOpenUrl(const QString& url, UrlHandle& handle)
         util::TraceIfDebug(QStringLiteral("インターネットオープン失敗"));
         return false;
     }
-    for (int n = 1;; ++n) {
+    for (;;) {
+        const int n = ++*attempt;
         const bool opened = handle.request(url);
         PumpIfUpdating();
         if (opened)
             return true;
         util::TraceIfDebug(QStringLiteral("URLオープン失敗(") + QString::number(n) + u')' +
                            text::kCrLf + url);
-        if (n >= kOpenAttempts)
+        if (n >= kOpenAttempts || CancelRequested() || handle.deadlinePassed())
             break;
         Pause(retryPause());
     }
     util::TraceIfDebug(QStringLiteral("URLオープン失敗!!!"));
     handle.close();
     return false;
+}
+
+// The whole of one page's fetch may take this long, however steadily its bytes trickle in.
+QDeadlineTimer pageDeadline()
+{
+    const qint64 seconds = qMax<qint64>(qint64(kPageDeadlineFactor) *
+                                            TimeOutMilliseconds(config::settings().TimeOut) / 1000,
+                                        kMinPageDeadlineSeconds);
+    return QDeadlineTimer(pageDeadlineForTests() >= 0 ? pageDeadlineForTests() : seconds * 1000);
+}
+
+} // namespace
+
+bool iNetOpenUrl(const QString& url, UrlHandle& handle)
+{
+    int attempt = 0;
+    return openUrl(url, handle, &attempt);
 }
 
 void iNetPrefetch(const QString& url)
@@ -150,15 +183,32 @@ bool iNetGetFile(const QString& url, const QString& filePath)
     if (filePath.isEmpty())
         return false;
     UrlHandle handle;
-    if (!iNetOpenUrl(url, handle))
-        return false;
-    QByteArray body;
+    handle.setDeadline(pageDeadline());
     QString failure;
-    const bool complete = readBody(handle, &body, &failure);
-    iNetCloseUrl(handle);
-    if (complete && !body.isEmpty() &&
-        !text::WriteFileAtomic(filePath, body, text::Durability::NoSync))
-        failure = QStringLiteral("cannot write ") + filePath;
+    bool opened = false;
+    for (int attempt = 0;;) {
+        if (!openUrl(url, handle, &attempt)) {
+            if (!opened)
+                return false; // never opened: nothing to report
+            break;
+        }
+        opened = true;
+        failure.clear();
+        QByteArray body;
+        const Body result = readBody(handle, &body, &failure);
+        iNetCloseUrl(handle);
+        if (result == Body::Complete) {
+            if (!text::WriteFileAtomic(filePath, body, text::Durability::NoSync))
+                failure = QStringLiteral("cannot write ") + filePath;
+            break;
+        }
+        // A broken body is a failed attempt like a failed open; a page over the limit stays so.
+        if (result == Body::TooLarge || attempt >= kOpenAttempts || CancelRequested() ||
+            handle.deadlinePassed())
+            break;
+        util::TraceIfDebug(QStringLiteral("iNetGetFile エラー(") + failure + u')');
+        Pause(retryPause());
+    }
     reportFinished();
     if (!failure.isEmpty()) {
         util::TraceIfDebug(QStringLiteral("iNetGetFile エラー(") + failure + u')');
@@ -175,6 +225,11 @@ void SetRetryPauseForTests(int ms)
 void SetBodyLimitForTests(qint64 bytes)
 {
     bodyLimit() = bytes < 0 ? kBodyLimit : bytes;
+}
+
+void SetPageDeadlineForTests(qint64 ms)
+{
+    pageDeadlineForTests() = ms;
 }
 
 } // namespace site

@@ -15,6 +15,10 @@ inline constexpr qint64 kChunkSize = 1024;    // bytes per read, at least
 inline constexpr qint64 kBatchLimit = 262144; // most bytes taken by one read
 inline constexpr qint64 kBufferStep = 32767;  // the body buffer grows by this much
 inline constexpr qint64 kBodyLimit = qint64(64) * 1024 * 1024; // largest page kept
+// One page's fetch, every attempt included, ends after this many times the time-out setting,
+// and never before this many seconds.
+inline constexpr int kPageDeadlineFactor = 12;
+inline constexpr int kMinPageDeadlineSeconds = 60;
 
 // Opens the URL into handle: at most five attempts with a pause between them. An attempt
 // succeeds when the server answers with a status of 200 to 399; a connection failure, a
@@ -25,9 +29,11 @@ bool iNetOpenUrl(const QString& url, UrlHandle& handle);
 bool iNetCloseUrl(UrlHandle& handle);
 
 // Fetches the URL and writes its body to filePath, whose folder must exist. The file is replaced
-// atomically; an empty body leaves it as it was (still true). False, with the file untouched,
-// when the URL cannot be opened, the body is larger than kBodyLimit, the body is shorter than
-// the length the server declared, or the file cannot be written. An empty filePath is refused.
+// atomically. A body that ends early (a dropped connection, a chunked body cut short, shorter
+// than its declared length) or is empty is a failed attempt like a failed open: five attempts in
+// all. False, with the file untouched, when every attempt failed, the body is larger than
+// kBodyLimit, the file cannot be written, a cancel was requested or the page's deadline passed.
+// An empty filePath is refused.
 bool iNetGetFile(const QString& url, const QString& filePath);
 
 // Sends the request for url now, so that the site prepares its answer while the caller works
@@ -42,5 +48,7 @@ void iNetDropPrefetch();
 // restores the default.
 void SetRetryPauseForTests(int ms);
 void SetBodyLimitForTests(qint64 bytes);
+// Tests shorten the page's deadline (milliseconds); a negative value restores the rule.
+void SetPageDeadlineForTests(qint64 ms);
 
 } // namespace site

@@ -158,6 +158,9 @@ bool isRedirectStatus(int status)
 QNetworkRequest makeRequest(const QUrl& url)
 {
     QNetworkRequest request(url);
+    // Redirections are looked at before they are followed (only to the site's hosts).
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setHeader(QNetworkRequest::UserAgentHeader, config::settings().UserAgent);
     // The body is stored as it comes; a compressed transfer would make its declared length
     // meaningless for the truncation test.
@@ -170,6 +173,13 @@ QNetworkRequest makeRequest(const QUrl& url)
 }
 
 } // namespace
+
+bool IsSiteHost(const QString& host)
+{
+    const QString h = host.toLower();
+    return h == QUrl(config::SiteRoot).host().toLower() || h == config::DownloadHost ||
+           h == config::MemberHost || h == config::PaymentHost;
+}
 
 int TimeOutMilliseconds(int seconds)
 {
@@ -256,12 +266,20 @@ bool UrlHandle::request(const QString& url)
 void UrlHandle::send(const QUrl& target)
 {
     std::unique_ptr<HttpExchange> ahead = HttpExchange::takeAhead(target);
-    if (const std::optional<HttpRoute> route = plainRoute(target))
+    if (const std::optional<HttpRoute> route = plainRoute(target)) {
         m_exchange = ahead ? std::move(ahead)
                            : std::make_unique<HttpExchange>(
                                  *route, target, config::settings().UserAgent.toLatin1());
-    else
-        m_reply = m_manager->get(makeRequest(target));
+        return;
+    }
+    m_reply = m_manager->get(makeRequest(target));
+    QNetworkReply* reply = m_reply;
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl& next) {
+        if (IsSiteHost(next.host()))
+            emit reply->redirectAllowed();
+        else
+            reply->abort();
+    });
 }
 
 void UrlHandle::prefetch(const QString& url)
@@ -287,8 +305,9 @@ std::optional<QUrl> UrlHandle::redirectTarget(const QUrl& from) const
         return std::nullopt;
     const QUrl next = from.resolved(QUrl::fromEncoded(m_exchange->location()));
     const QString scheme = next.scheme().toLower();
-    if (!next.isValid() || (scheme != u"http" && scheme != u"https"))
-        return QUrl(); // a redirection that cannot be followed fails the attempt
+    // A redirection that cannot be followed, or leads off the site, fails the attempt.
+    if (!next.isValid() || (scheme != u"http" && scheme != u"https") || !IsSiteHost(next.host()))
+        return QUrl();
     return next;
 }
 
@@ -323,6 +342,7 @@ bool UrlHandle::waitFor(const std::function<bool()>& done)
         return true;
     QEventLoop loop;
     QTimer idle;
+    QTimer poll;
     // Whatever runs in the loop may close this handle (a window's Cancel); the wait ends then.
     const auto over = [&] { return !isOpen() || done(); };
     idle.setSingleShot(true);
@@ -334,6 +354,10 @@ bool UrlHandle::waitFor(const std::function<bool()>& done)
             loop.quit();
         else
             idle.start();
+    };
+    const auto giveUp = [&] {
+        m_timedOut = true;
+        loop.quit();
     };
     if (m_exchange) {
         QObject::connect(m_exchange.get(), &QObject::destroyed, &loop, &QEventLoop::quit);
@@ -347,12 +371,18 @@ bool UrlHandle::waitFor(const std::function<bool()>& done)
         QObject::connect(m_reply, &QNetworkReply::readyRead, &loop, moved);
         QObject::connect(m_reply, &QNetworkReply::finished, &loop, moved);
     }
-    QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
-        m_timedOut = true;
-        loop.quit();
+    QObject::connect(&idle, &QTimer::timeout, &loop, giveUp);
+    // A cancel, or a page that keeps trickling past its deadline, ends the wait too.
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (CancelRequested() || m_deadline.hasExpired())
+            giveUp();
     });
     idle.start();
-    loop.exec(WaitFlags());
+    poll.start(kCancelPollMs);
+    if (CancelRequested() || m_deadline.hasExpired())
+        giveUp();
+    else
+        loop.exec(WaitFlags());
     if (!isOpen())
         return false;
     if (m_timedOut) {

@@ -2,6 +2,7 @@
 
 #include "site/HttpExchange.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -18,7 +19,8 @@ namespace site {
 // the settings, and the response being received. The session itself (connections, HTTP thread)
 // is shared by the handles of a thread and built again only when the proxy or user agent
 // settings change; plain http addresses go over the thread's kept connection (HttpExchange)
-// instead. Redirections are followed. Filled by iNetOpenUrl and released by
+// instead. Redirections are followed as long as they stay on the site's hosts: a page from
+// anywhere else is never taken for one of the site's. Filled by iNetOpenUrl and released by
 // iNetCloseUrl (or when the handle goes). Every call blocks, running a local event loop while it
 // waits (see WaitFlags).
 class UrlHandle
@@ -53,6 +55,11 @@ public:
     // Drops the request and lets go of the session. Harmless when already closed.
     void close();
 
+    // A wait that reaches the deadline ends as a time-out, however steadily bytes arrive; so does
+    // one during which a cancel is requested (CancelRequested). Forever by default.
+    void setDeadline(QDeadlineTimer deadline) { m_deadline = deadline; }
+    bool deadlinePassed() const { return m_deadline.hasExpired(); }
+
     // Sends the request for url ahead, on this thread's kept connection, so that the site
     // prepares its answer while the caller does other work; the next request() of the same
     // address in this thread takes it up as its first attempt. One waits at a time; another
@@ -80,7 +87,12 @@ private:
     std::unique_ptr<HttpExchange> m_exchange;   // instead of m_reply for plain http
     int m_timeOutMs = 0;
     bool m_timedOut = false;
+    QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
 };
+
+// The site's own hosts (the web, download, member and payment hosts): the only ones a page's
+// redirection may lead to.
+bool IsSiteHost(const QString& host);
 
 // The connect and receive time-out for the TimeOut setting (seconds): seconds x 1000. A value of
 // 0 or less, which a non-numeric setting gives, would abort every request at once; it means the

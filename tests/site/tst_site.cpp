@@ -1,5 +1,6 @@
 #include "LoopbackServer.h"
 #include "config/Settings.h"
+#include "site/EventPump.h"
 #include "site/FetchObserver.h"
 #include "site/Fetcher.h"
 #include "site/UrlEncode.h"
@@ -79,6 +80,7 @@ private slots:
     void redirections();
     void unusualAnswers_data();
     void unusualAnswers();
+    void cancelAndDeadlineEndAWaitingFetch();
     void urlEncode_data();
     void urlEncode();
 
@@ -222,17 +224,21 @@ void TstSite::cacheFileReplacement_data()
         << QList{shorter} << 5 << 1 << true << shorter.body;
     CannedReply longer{200, QByteArray(40000, 'L')};
     QTest::newRow("long page in many reads") << QList{longer} << 5 << 1 << true << longer.body;
-    QTest::newRow("empty body keeps the page")
-        << QList{CannedReply{200, ""}} << 5 << 1 << true << kOldPage;
-    QTest::newRow("empty chunked body keeps the page")
-        << QList{CannedReply{200, "", true}} << 5 << 1 << true << kOldPage;
+    // No page of the site is empty, and a body that ends early is a broken copy: each is a
+    // failed attempt, tried again up to five times, and never stored.
+    QTest::newRow("empty body is a failed attempt")
+        << QList{CannedReply{200, ""}} << 5 << 5 << false << kOldPage;
+    QTest::newRow("empty chunked body is a failed attempt")
+        << QList{CannedReply{200, "", true}} << 5 << 5 << false << kOldPage;
     QTest::newRow("drop before the declared length")
-        << QList{CannedReply{200, part, false, 5000}} << 5 << 1 << false << kOldPage;
+        << QList{CannedReply{200, part, false, 5000}} << 5 << 5 << false << kOldPage;
     QTest::newRow("stall before the declared length")
-        << QList{CannedReply{200, part, false, 5000, true}} << 1 << 1 << false << kOldPage;
-    // Without a declared length the read rule holds: what came is the page.
-    QTest::newRow("chunked body cut off keeps what came")
-        << QList{CannedReply{200, part, true, 1}} << 5 << 1 << true << part;
+        << QList{CannedReply{200, part, false, 5000, true}} << 1 << 5 << false << kOldPage;
+    QTest::newRow("chunked body cut off")
+        << QList{CannedReply{200, part, true, 1}} << 5 << 5 << false << kOldPage;
+    QTest::newRow("a broken body, then the whole page")
+        << QList{CannedReply{200, part, true, 1}, CannedReply{200, ""}, shorter} << 5 << 3 << true
+        << shorter.body;
     QTest::newRow("not found keeps the page")
         << QList{CannedReply{404, "missing"}} << 5 << 5 << false << kOldPage;
     QTest::newRow("server errors retried")
@@ -527,6 +533,12 @@ void TstSite::redirections_data()
     QTest::newRow("a loop ends in failed attempts") << kPagePath << false << kOldPage << 5 * 51;
     QTest::newRow("another scheme is not followed")
         << QByteArray("ftp://ftp.talvex.example/x") << false << kOldPage << 5;
+    QTest::newRow("another host is not followed")
+        << QByteArray("http://evil.example/tpack/filearea/win/util/moved.html") << false << kOldPage
+        << 5;
+    QTest::newRow("another host of the site is followed")
+        << QByteArray("http://dl.talvex.example/tpack/filearea/win/util/moved.html") << true
+        << QByteArray("<html>moved</html>") << 1;
 }
 
 void TstSite::redirections()
@@ -589,6 +601,46 @@ void TstSite::unusualAnswers()
 
     QCOMPARE(site::iNetGetFile(kPageUrl, m_folder->file(u"page.html"_s)), result);
     QCOMPARE(m_folder->readBytes(u"page.html"_s), stored);
+}
+
+namespace {
+
+bool g_interrupt = false;
+bool interruptRequested()
+{
+    return g_interrupt;
+}
+
+} // namespace
+
+void TstSite::cancelAndDeadlineEndAWaitingFetch()
+{
+    LoopbackServer server;
+    CannedReply trickle{200, QByteArray(3000, 'p'), false, 5000, true}; // part, then nothing
+    server.setReplies(kPagePath, {CannedReply{200, "", false, 0, false, true}}); // never answers
+    server.setReplies("/slow.html", {trickle});
+    useProxy(server);
+    config::settings().TimeOut = 30;
+    m_folder->writeBytes(u"page.html"_s, kOldPage);
+    QElapsedTimer clock;
+
+    // The interrupt (Ctrl-C of the companion) stops a page that never answers at once.
+    site::SetInterruptProbe(interruptRequested);
+    QTimer::singleShot(200, [] { g_interrupt = true; });
+    clock.start();
+    QVERIFY(!site::iNetGetFile(kPageUrl, m_folder->file(u"page.html"_s)));
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(server.requestsFor(kPagePath), 1);
+    site::SetInterruptProbe(nullptr);
+    g_interrupt = false;
+
+    // A page that keeps its connection alive without finishing ends at its deadline.
+    site::SetPageDeadlineForTests(400);
+    clock.start();
+    QVERIFY(!site::iNetGetFile(config::SiteRoot + u"slow.html"_s, m_folder->file(u"page.html"_s)));
+    QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+    site::SetPageDeadlineForTests(-1);
+    QCOMPARE(m_folder->readBytes(u"page.html"_s), kOldPage);
 }
 
 void TstSite::urlEncode_data()
