@@ -5,6 +5,7 @@
 #include "config/Ini.h"
 #include "config/Settings.h"
 #include "mainwindow/ListRow.h"
+#include "site/EventPump.h"
 #include "update/CategoryAnalysis.h"
 #include "update/RunState.h"
 #include "update/SoftDetail.h"
@@ -182,17 +183,29 @@ int detailCommand(const Options& options, QTextStream& out)
     return kExitOk;
 }
 
+// The exit status of a run: 130 after a cancel, 1 when a page could not be fetched or an
+// address was refused by the page cache (each named on stderr), else 0.
+int runStatus(bool ran)
+{
+    const update::RunState& state = update::runState();
+    if (state.Cancel || g_interrupted) {
+        std::fprintf(stderr, "キャンセルしました。\n");
+        return kExitCancelled;
+    }
+    for (const QString& url : state.RefusedUrls)
+        std::fprintf(stderr, "キャッシュに保存できないアドレスのため読みませんでした: %s\n",
+                     qUtf8Printable(url));
+    if (state.FailedPages > 0)
+        std::fprintf(stderr, "%d ページを取得できませんでした。\n", state.FailedPages);
+    return ran && state.FailedPages == 0 && state.RefusedUrls.isEmpty() ? kExitOk : kExitFailed;
+}
+
 int updateCommand(const Options& options)
 {
     const QString url = options.words.value(1, config::AreaUrls[0]);
     update::runState().CurrentArea = update::AreaOfUrl(url);
     CliObserver observer;
-    const bool ok = update::RunUpdateWindow(&observer, url);
-    if (update::runState().Cancel) {
-        std::fprintf(stderr, "キャンセルしました。\n");
-        return kExitCancelled;
-    }
-    return ok ? kExitOk : kExitFailed;
+    return runStatus(update::RunUpdateWindow(&observer, url));
 }
 
 int openCommand(const Options& options)
@@ -204,8 +217,7 @@ int openCommand(const Options& options)
     if (url == config::SiteRoot + config::AreaPaths[std::size_t(area)])
         url = config::AreaUrls[std::size_t(area)];
     CliObserver observer;
-    const bool ran = update::UpdateFolder(&observer, url, true, false);
-    return ran ? kExitOk : kExitFailed;
+    return runStatus(update::UpdateFolder(&observer, url, true, false));
 }
 
 int setCommand(const Options& options)
@@ -378,6 +390,8 @@ int RunCommand(const Options& options, QTextStream& out)
 void InstallInterruptHandler()
 {
     std::signal(SIGINT, onInterrupt);
+    // A page being fetched stops too, not only the run between pages.
+    site::SetInterruptProbe(+[] { return g_interrupted != 0; });
 }
 
 } // namespace cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The small process-wide state an update run shares with the analysers and the windows.
 namespace update {
@@ -12,6 +13,11 @@ struct RunState
     bool Cancel = false;           // set by the update window's Cancel, polled between steps
     int FoundFolders = 0;          // found-folder counter shown in the update window
     bool UpdateInProgress = false; // the fetcher pumps window events while set
+    // What went wrong in the last run (cleared when a run starts): pages that could not be
+    // fetched and addresses the page cache refused. Windows have told the user already; the
+    // command-line companion turns them into its exit status.
+    int FailedPages = 0;
+    QStringList RefusedUrls;
 };
 
 RunState& runState();

@@ -152,7 +152,7 @@ bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringView pa
     return true;
 }
 
-bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page, bool purgeFolder)
+bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page)
 {
     const std::optional<QString> text =
         ReadCachedPage(folderUrl, config::settings().ReadSortType, *page);
@@ -160,26 +160,29 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page,
         *page = -1;
         return false;
     }
-    return AnalyzeSoftList(observer, folderUrl, *text, page, purgeFolder);
+    return AnalyzeSoftList(observer, folderUrl, *text, page);
 }
 
 bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringView text, int* page,
-                     bool purgeFolder, const std::function<void(int)>& nextPageKnown)
+                     QList<SoftListEntry>* collect, const std::function<void(int)>& nextPageKnown)
 {
     const config::Settings& s = config::settings();
     RunAdapter adapter(observer);
-    const SoftListPage list =
-        update::AnalyzeSoftList(text, folderUrl, *page, s.ReadMaxPages, &adapter);
+    SoftListPage list = update::AnalyzeSoftList(text, folderUrl, *page, s.ReadMaxPages, &adapter);
     if (list.layout == ListLayout::None) {
-        // The folder has no list (any more): nothing to write, but the old one goes.
-        if (purgeFolder)
-            PurgeFolderEntries(folderUrl);
+        // The folder has no list (any more): nothing to write.
         clearProgress(observer);
         *page = -1;
         return true;
     }
     if (nextPageKnown)
         nextPageKnown(list.nextPage);
+    if (collect) {
+        collect->append(std::move(list.entries));
+        clearProgress(observer);
+        *page = list.nextPage;
+        return true;
+    }
     catalogue::PageTransaction transaction(s.dbname);
     if (!transaction.isOpen()) {
         clearProgress(observer);
@@ -188,9 +191,6 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringVie
     }
     util::TraceIfDebug(QStringLiteral("ソフトデータ解析開始=") + secondsSinceMidnight());
     catalogue::Db& db = transaction.db();
-    if (purgeFolder && !catalogue::DeleteFolderEntries(db, folderUrl))
-        util::TraceIfDebug(QStringLiteral("AnalyzeSoftList エラー(") + errorNumber(db.lastError()) +
-                           u')');
     for (const SoftListEntry& entry : list.entries)
         AnalyzeSoftDb(db, folderUrl, entry, entry.Ranking);
     clearProgress(observer);
@@ -203,6 +203,21 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringVie
     util::TraceIfDebug(QStringLiteral("ソフトデータ解析終了=") + secondsSinceMidnight());
     *page = list.nextPage;
     return true;
+}
+
+bool ReplaceFolderEntries(const QString& folderUrl, const QList<SoftListEntry>& entries)
+{
+    catalogue::PageTransaction transaction(config::settings().dbname);
+    if (!transaction.isOpen())
+        return false;
+    catalogue::Db& db = transaction.db();
+    bool written = catalogue::DeleteFolderEntries(db, folderUrl);
+    for (qsizetype i = 0; written && i < entries.size(); ++i)
+        written = AnalyzeSoftDb(db, folderUrl, entries[i], entries[i].Ranking);
+    if (written && transaction.commit())
+        return true;
+    util::TraceIfDebug(QStringLiteral("UpdateFolder エラー(") + errorNumber(db.lastError()) + u')');
+    return false;
 }
 
 bool AnalyzeSoftDb(catalogue::Db& db, const QString& folderUrl, const SoftListEntry& entry,

@@ -28,18 +28,23 @@ bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringView pa
                  QStringList* children);
 
 // The list analysis of page *page of folderUrl: the page's entries are written in one
-// transaction and *page becomes the next page to read, or -1. With purgeFolder the folder's
-// entries that are neither favourites nor search results are deleted first, inside the same
-// transaction, so the old list goes only when the new one is written. False (and -1) when the
-// page is not in the cache, the catalogue cannot be opened or the page could not be committed.
-bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page,
-                     bool purgeFolder = false);
+// transaction and *page becomes the next page to read, or -1. False (and -1) when the page is not
+// in the cache, the catalogue cannot be opened or the page could not be committed.
+bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page);
 // The same for the text of page *page as read from the cache (ReadCachedPage). nextPageKnown,
 // when given, learns the next page to read (-1 when the list is finished) as soon as a list is
 // found on the page, before its entries are written: the run sends the next request meanwhile.
+// With collect the entries are appended there instead of being written (a folder whose list is
+// replaced once all its pages are read).
 bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringView text, int* page,
-                     bool purgeFolder = false,
+                     QList<SoftListEntry>* collect = nullptr,
                      const std::function<void(int)>& nextPageKnown = nullptr);
+
+// Replaces the folder's list with entries (all its pages, in order) in one transaction: its
+// entries that are neither favourites nor search results are deleted, then every entry is
+// written. False (traced) when the catalogue cannot be opened or the transaction fails; the old
+// list then stays whole.
+bool ReplaceFolderEntries(const QString& folderUrl, const QList<SoftListEntry>& entries);
 
 // The cached page's text; nothing when the URL has no cache file or the file cannot be read.
 // The run reads each fetched page once and hands the text to both analyses.

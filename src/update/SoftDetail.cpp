@@ -29,10 +29,12 @@ bool fetchDetailPage(const QString& url, bool force, bool detailRead, QString* c
             return false;
         if (!force && IsCacheCurrent(*cacheFile))
             return !detailRead && QFileInfo(*cacheFile).isFile();
-        if (runState().Cancel || !CheckConnection())
+        if (site::CancelRequested() || !CheckConnection())
             return false;
         if (site::iNetGetFile(url, *cacheFile))
             return true;
+        if (site::CancelRequested())
+            return false;
         ++failures;
         util::TraceIfDebug(QStringLiteral("TimeOut = ") + QString::number(failures));
         if (failures >= kDetailFetchAttempts) {

@@ -3,6 +3,7 @@
 #include "catalogue/Catalogue.h"
 #include "config/Categories.h"
 #include "config/Settings.h"
+#include "site/EventPump.h"
 #include "site/Fetcher.h"
 #include "update/CategoryAnalysis.h"
 #include "update/PageCache.h"
@@ -12,6 +13,7 @@
 #include "util/Trace.h"
 
 #include <QNetworkInformation>
+#include <QSet>
 #include <QStringList>
 #include <exception>
 #include <utility>
@@ -72,22 +74,48 @@ bool networkUsable()
 bool fetchPage(const Walk& walk, const QString& pageUrl, const QString& cacheFile)
 {
     if (cacheFile.isEmpty()) {
+        runState().RefusedUrls.append(pageUrl);
         showStatus(walk, QString());
         return false;
     }
     if (site::iNetGetFile(pageUrl, cacheFile))
         return true;
-    ShowFetchFailure();
+    // A cancel that stopped the fetch is no failure to report.
+    if (!site::CancelRequested()) {
+        ++runState().FailedPages;
+        ShowFetchFailure();
+    }
     return false;
 }
 
+// A run starts with no failures of its own.
+void startRun(RunState& state)
+{
+    state.Cancel = false;
+    state.FailedPages = 0;
+    state.RefusedUrls.clear();
+}
+
+// A list whose pages never end (each naming a next one, or one read before) ends the folder
+// after this many pages.
+constexpr int kMaxListPages = 10000;
+
 // Reads the folder's list pages one after another; page 1 also gives the sub-categories. False
 // when the folder stopped early (no connection, cancel, a failed fetch), so its sub-categories
-// are not walked.
+// are not walked. The folder the walk refreshes keeps its old list until its last page has been
+// read: then the new list replaces it in one transaction; a folder that stops early keeps it.
 bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children, bool walkChildren)
 {
     RunState& state = runState();
     const int listOrder = config::settings().ReadSortType;
+    const bool replacing = !walk.purgeUrl.isEmpty() && walk.purgeUrl == folderUrl;
+    if (replacing)
+        walk.purgeUrl.clear();
+    const bool listed = config::IsCategoryFetched(folderUrl);
+    std::optional<QList<SoftListEntry>> pending;
+    if (replacing && listed)
+        pending.emplace();
+    QSet<int> read;
     int page = 1;
     while (page != -1) {
         if (!CheckConnection())
@@ -106,38 +134,40 @@ bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children
         if (state.Cancel)
             return false;
         showStatus(walk, pageUrl + QStringLiteral(" のデータを解析中です..."));
-        // The old list is dropped only now that the site has answered.
-        const bool purge = page == 1 && !walk.purgeUrl.isEmpty() && walk.purgeUrl == folderUrl;
-        if (purge)
-            walk.purgeUrl.clear();
         // Read once: the category and the list analysis take the same text.
         const std::optional<QString> text = ReadCachedPage(folderUrl, listOrder, page);
-        if (page == 1 && text)
+        if (!text) {
+            util::TraceIfDebug(QStringLiteral("AnalyzeStart エラー(") + pageUrl + u')');
+            return false;
+        }
+        if (page == 1)
             AnalyzeHTML(walk.observer, folderUrl, *text, children);
-        if (config::IsCategoryFetched(folderUrl)) {
-            // The next page's request goes out before this page's entries are written, so the
-            // site prepares it meanwhile.
-            const auto sendNext = [&](int next) {
-                if (state.Cancel)
-                    return;
-                if (next != -1) {
-                    site::iNetPrefetch(ListPageUrl(folderUrl, listOrder, next));
-                } else if (const QString after = folderAfter(walk, *children, walkChildren);
-                           !after.isEmpty()) {
-                    site::iNetPrefetch(ListPageUrl(after, listOrder, 1));
-                }
-            };
-            if (text)
-                AnalyzeSoftList(walk.observer, folderUrl, *text, &page, purge, sendNext);
-            else
-                page = -1;
-            showStatus(walk, QString());
-        } else {
-            if (purge)
-                PurgeFolderEntries(folderUrl);
+        if (!listed)
+            break;
+        read.insert(page);
+        // The next page's request goes out before this page's entries are written, so the
+        // site prepares it meanwhile.
+        const auto sendNext = [&](int next) {
+            if (state.Cancel)
+                return;
+            if (next != -1 && !read.contains(next)) {
+                site::iNetPrefetch(ListPageUrl(folderUrl, listOrder, next));
+            } else if (const QString after = folderAfter(walk, *children, walkChildren);
+                       !after.isEmpty()) {
+                site::iNetPrefetch(ListPageUrl(after, listOrder, 1));
+            }
+        };
+        AnalyzeSoftList(walk.observer, folderUrl, *text, &page, pending ? &*pending : nullptr,
+                        sendNext);
+        showStatus(walk, QString());
+        if (page != -1 && (read.contains(page) || read.size() >= kMaxListPages)) {
+            util::TraceIfDebug(QStringLiteral("AnalyzeStart ページ制限(") + folderUrl + u')');
             page = -1;
         }
     }
+    if (replacing &&
+        !(pending ? ReplaceFolderEntries(folderUrl, *pending) : PurgeFolderEntries(folderUrl)))
+        return false;
     return true;
 }
 
@@ -231,7 +261,7 @@ bool UpdateFolder(RunObserver* observer, const QString& folderUrl, bool force, b
         if (!catalogue::OpenCatalogue(db))
             return false;
     }
-    runState().Cancel = false;
+    startRun(runState());
     Walk walk{observer, folderUrl, {}};
     analyzeStart(walk, folderUrl, walkChildren);
     return true;
@@ -261,7 +291,7 @@ bool RunUpdateWindow(RunObserver* observer, const QString& targetUrl)
     RunState& state = runState();
     state.UpdateTargetUrl = targetUrl;
     clearVisitedMarks(targetUrl);
-    state.Cancel = false;
+    startRun(state);
     state.FoundFolders = 0;
     bool result = false;
     {

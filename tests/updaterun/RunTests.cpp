@@ -196,16 +196,20 @@ void TstUpdateRun::currentCacheMakesNoRun()
 
 void TstUpdateRun::refreshReplacesTheListOnlyOnceTheSiteAnswers_data()
 {
-    QTest::addColumn<bool>("siteUp");
-    QTest::newRow("site answers") << true;
-    QTest::newRow("site down") << false;
+    QTest::addColumn<QString>("trouble"); // "", "site down", "page 2 fails", "cancel on page 2"
+    QTest::newRow("site answers") << QString();
+    QTest::newRow("site down") << u"site down"_s;
+    QTest::newRow("page 2 fails") << u"page 2 fails"_s;
+    QTest::newRow("cancel on page 2") << u"cancel on page 2"_s;
 }
 
+// A refresh replaces the folder's list only once every page of it has been read: one that
+// stops anywhere keeps the whole old list.
 void TstUpdateRun::refreshReplacesTheListOnlyOnceTheSiteAnswers()
 {
-    QFETCH(bool, siteUp);
+    QFETCH(QString, trouble);
     const Folder* f = findSiteFolder([](const Folder& f) {
-        return f.hasList && f.layout == ListLayout::FileList && !f.packages.isEmpty();
+        return f.hasList && f.layout == ListLayout::FileList && simSite().pageCount(f.index) >= 3;
     });
     QVERIFY(f);
     const QString listed = simSite().package(f->packages.first()).url;
@@ -214,29 +218,44 @@ void TstUpdateRun::refreshReplacesTheListOnlyOnceTheSiteAnswers()
     saveEntry(entry(f->url, gone, false));
     saveEntry(entry(f->url, keptGone, true));
     saveEntry(entry(f->url, listed, true));
-    if (!siteUp)
+    const QString page2 = simSite().listPageUrl(f->index, talvexsim::ListOrder::Index, 2);
+    RecordingRun run;
+    if (trouble == u"site down") {
         useProxyPort(closedPort());
+    } else if (trouble == u"page 2 fails") {
+        const auto rule = talvexsim::FaultRule::parse(u"reset-mid@"_s + page2.mid(25));
+        QVERIFY(rule);
+        simServer().faults().add(*rule);
+    } else if (trouble == u"cancel on page 2") {
+        run.onStatus = [&page2](const QString& text) {
+            if (text.startsWith(page2))
+                update::runState().Cancel = true;
+        };
+    }
 
-    QVERIFY(update::UpdateFolder(nullptr, f->url, true, false));
+    QVERIFY(update::UpdateFolder(&run, f->url, true, false));
 
     const std::optional<catalogue::EntryRow> refreshed = entryRow(f->url, listed);
     QVERIFY(refreshed);
     QVERIFY(refreshed->Favorites);
     QCOMPARE(refreshed->Author, u"written by the detail analysis"_s);
     QVERIFY(entryRow(f->url, keptGone));
-    QCOMPARE(bool(entryRow(f->url, gone)), !siteUp);
-    if (siteUp) {
+    QCOMPARE(bool(entryRow(f->url, gone)), !trouble.isEmpty());
+    if (trouble.isEmpty()) {
         QVERIFY(m_messages->shown.isEmpty());
         QCOMPARE(refreshed->SoftName, simSite().package(f->packages.first()).name);
         QCOMPARE(entriesOf(f->url).size(), f->packages.size() + 1);
-    } else {
-        QCOMPARE(m_messages->shown.size(), 1);
+        return;
+    }
+    QCOMPARE(m_messages->shown.size(), trouble.startsWith(u"cancel") ? 0 : 1);
+    if (!m_messages->shown.isEmpty()) {
         QCOMPARE(m_messages->shown[0].title, u"接続失敗"_s);
         QCOMPARE(m_messages->shown[0].text, kFetchFailed);
         QCOMPARE(m_messages->shown[0].icon, msg::Icon::Stop);
-        QCOMPARE(refreshed->SoftName, u"before the refresh"_s);
-        QCOMPARE(entriesOf(f->url).size(), 3);
+        QCOMPARE(update::runState().FailedPages, 1);
     }
+    QCOMPARE(refreshed->SoftName, u"before the refresh"_s);
+    QCOMPARE(entriesOf(f->url).size(), 3);
 }
 
 void TstUpdateRun::cancelKeepsAnalysedPagesAndUnreachedMarks()
