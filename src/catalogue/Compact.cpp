@@ -1,5 +1,6 @@
 #include "catalogue/Compact.h"
 
+#include "catalogue/CatalogueLock.h"
 #include "catalogue/Db.h"
 #include "util/FileUtil.h"
 #include "util/Trace.h"
@@ -94,12 +95,22 @@ QString CompactTempPath(const QString& catalogue)
     return temp;
 }
 
-bool CompactDb(const QString& catalogue, const std::function<void()>& repaint)
+CompactResult CompactCatalogue(const QString& catalogue, const std::function<void()>& repaint)
 {
     const auto paint = [&repaint] {
         if (repaint)
             repaint();
     };
+    if (!util::FileExists(catalogue)) {
+        util::TraceIfDebug(QStringLiteral("最適化エラー(") + QString::number(kFileNotFound) + u')');
+        return CompactResult::Failed;
+    }
+    // Another connection would go on with the file this one replaces.
+    const ExclusiveCatalogue alone(catalogue);
+    if (!alone.isLocked()) {
+        util::TraceIfDebug(QStringLiteral("最適化エラー(カタログ使用中)"));
+        return CompactResult::InUse;
+    }
     const QString temp = CompactTempPath(catalogue);
     paint();
     int error = compactInto(catalogue, temp);
@@ -112,7 +123,18 @@ bool CompactDb(const QString& catalogue, const std::function<void()>& repaint)
         util::TraceIfDebug(QStringLiteral("最適化エラー(") + QString::number(error) + u')');
     }
     paint();
-    return error == 0;
+    return error == 0 ? CompactResult::Compacted : CompactResult::Failed;
+}
+
+bool CompactDb(const QString& catalogue, const std::function<void()>& repaint)
+{
+    return CompactCatalogue(catalogue, repaint) == CompactResult::Compacted;
+}
+
+QString CatalogueInUseText()
+{
+    return QStringLiteral("カタログは他の処理 (更新など) で使用中のため、最適化できませんでした。"
+                          "\r\n処理が終わってから、もう一度実行してください。");
 }
 
 } // namespace catalogue

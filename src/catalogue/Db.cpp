@@ -43,13 +43,19 @@ Db::~Db()
 bool Db::open(const QString& path, bool create)
 {
     close();
+    m_error = QSqlError();
     if (t_keeper != this && !create && canBorrow(path)) {
         m_lender = t_keeper;
         m_path = path;
         return true;
     }
-    m_name = nextConnectionName();
     m_path = path;
+    if (!ExclusiveCatalogue::heldInThisThread()) {
+        QString why;
+        if (!m_lock.lock(CatalogueLockPath(path), FileLock::Mode::Shared, kOpenLockWaitMs, &why))
+            return fail(QSqlError(QString(), why, QSqlError::ConnectionError));
+    }
+    m_name = nextConnectionName();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     m_db.setDatabaseName(fileUri(path, create));
@@ -66,8 +72,13 @@ bool Db::open(const QString& path, bool create)
         // operations the catalogue is one file again.
         probe.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
         probe.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
-        if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                                       "AND name IN ('T_Folders', 'T_Softwares')")) ||
+            !probe.next())
             error = probe.lastError();
+        else if (!create && probe.value(0).toInt() != 2)
+            error = QSqlError(QString(), QStringLiteral("not a Pelimond catalogue: ") + path,
+                              QSqlError::ConnectionError);
         else if (NativeConnection(m_db))
             return true;
         else
@@ -87,13 +98,16 @@ void Db::close()
         return;
     }
     m_statements.clear();
-    if (m_name.isEmpty())
+    if (m_name.isEmpty()) {
+        m_lock.unlock();
         return;
+    }
     if (m_db.isOpen())
         m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_name);
     m_name.clear();
+    m_lock.unlock();
 }
 
 bool Db::fail(const QSqlError& error)
@@ -136,6 +150,7 @@ bool Db::execute(const QString& sql, const QVariantList& values, int* affected)
 {
     if (m_lender)
         return m_lender->execute(sql, values, affected);
+    m_error = QSqlError();
     Statement* query = prepared(sql);
     if (!query || !run(query, values))
         return false;
@@ -151,6 +166,7 @@ Statement* Db::select(const QString& sql, const QVariantList& values)
         return m_lender->select(sql, values);
     if (!isOpen())
         return notOpen(); // quietly: the failed open was reported already
+    m_error = QSqlError();
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         Statement* query = prepared(sql);
         if (query && run(query, values))

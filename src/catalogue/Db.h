@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/CatalogueLock.h"
 #include "catalogue/Statement.h"
 
 #include <QHash>
@@ -22,12 +23,16 @@ public:
     Db(const Db&) = delete;
     Db& operator=(const Db&) = delete;
 
-    // One attempt to open the file at path. Without create a missing file is never made.
+    // One attempt to open the file at path. Without create a missing file is never made, and a
+    // file that is not a catalogue (no T_Folders and T_Softwares) is refused. The connection
+    // holds the catalogue's lock shared while it is open, waiting for a compaction in another
+    // process to end first.
     bool open(const QString& path, bool create = false);
     void close();
     bool isOpen() const { return m_lender ? m_lender->isOpen() : m_db.isOpen(); }
     QString path() const { return m_path; }
-    // The error of the last statement that failed (text and native code for trace lines).
+    // The error of the last open or statement when it failed (text and native code for trace
+    // lines); no error after one that succeeded.
     QSqlError lastError() const { return m_lender ? m_lender->m_error : m_error; }
 
     // Runs a write statement once with the values bound in order; affected gets the row count.
@@ -59,6 +64,7 @@ private:
     QString m_name;
     QString m_path;
     QSqlDatabase m_db;
+    FileLock m_lock;
     QSqlError m_error;
     QHash<QString, std::shared_ptr<Statement>> m_statements;
 };

@@ -48,14 +48,14 @@ void frmCompactdb::runCompaction()
     // The compaction runs on its own thread (with its own catalogue connection) while this
     // thread keeps the window painted and animated.
     QEventLoop wait;
-    bool result = false;
+    catalogue::CompactResult result = catalogue::CompactResult::Failed;
     std::thread worker([this, &wait, &result] {
-        result = catalogue::CompactDb(m_catalogue);
+        result = catalogue::CompactCatalogue(m_catalogue);
         QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
     });
     wait.exec(QEventLoop::ExcludeUserInputEvents);
     worker.join();
-    m_compacted = result;
+    m_result = result;
     QApplication::restoreOverrideCursor();
     m_working = false;
     accept();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/Compact.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -18,7 +20,8 @@ public:
     ~frmCompactdb() override;
 
     // Whether the compaction replaced the catalogue (known once the window has closed).
-    bool compacted() const { return m_compacted; }
+    bool compacted() const { return m_result == catalogue::CompactResult::Compacted; }
+    catalogue::CompactResult result() const { return m_result; }
 
     void reject() override;
 
@@ -34,5 +37,5 @@ private:
     QProgressBar* picanimate;
     bool m_started = false;
     bool m_working = false;
-    bool m_compacted = false;
+    catalogue::CompactResult m_result = catalogue::CompactResult::Failed;
 };

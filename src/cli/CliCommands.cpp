@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/Compact.h"
 #include "cli/CliEntryCommands.h"
 #include "config/Ini.h"
 #include "config/Settings.h"
@@ -220,6 +221,23 @@ int openCommand(const Options& options)
     return runStatus(update::UpdateFolder(&observer, url, true, false));
 }
 
+int compactCommand()
+{
+    switch (catalogue::CompactCatalogue(config::settings().dbname)) {
+    case catalogue::CompactResult::Compacted:
+        return kExitOk;
+    case catalogue::CompactResult::InUse:
+        std::fprintf(stderr, "%s\n",
+                     qUtf8Printable(catalogue::CatalogueInUseText().replace(u'\r', u' ')));
+        return kExitFailed;
+    case catalogue::CompactResult::Failed:
+        break;
+    }
+    std::fprintf(stderr, "カタログ %s を最適化できませんでした。\n",
+                 qUtf8Printable(config::settings().dbname));
+    return kExitFailed;
+}
+
 int setCommand(const Options& options)
 {
     config::WriteIni(options.words.value(1), options.words.value(2), options.words.value(3),
@@ -253,6 +271,7 @@ constexpr CommandShape kCommands[] = {
     {u"properties", 1, 1},
     {u"address", 3, 3, u"number"},
     {u"member", 3, 3, u"number"},
+    {u"compact", 0, 0},
     {u"set", 3, 3},
     {u"help", 0, 0},
     {u"version", 0, 0},
@@ -348,6 +367,7 @@ QString UsageText()
         "  member KIND BASE TARGET\n"
         "                        会員サービスのアドレスを出力します。KIND: 0 ダウンロード\n"
         "                        リストに追加、1 友達に教える。\n"
+        "  compact               カタログを最適化します (他の処理が使用中なら何もしません)。\n"
         "  set SECTION KEY VALUE Pelimond.INI の値を 1 つ書き込みます。\n"
         "  help, --help          この説明を出力します。\n"
         "  version, --version    バージョンを出力します。\n"
@@ -382,6 +402,8 @@ int RunCommand(const Options& options, QTextStream& out)
         return AddressCommand(options, out);
     if (command == u"member")
         return MemberCommand(options, out);
+    if (command == u"compact")
+        return compactCommand();
     if (command == u"set")
         return setCommand(options);
     return kExitRefused;

@@ -307,10 +307,11 @@ void frmMain::closeEvent(QCloseEvent* event)
         emit unloaded();
 }
 
-void frmMain::runCompaction()
+catalogue::CompactResult frmMain::runCompaction()
 {
     frmCompactdb window(config::settings().dbname, this);
     window.exec();
+    return window.result();
 }
 
 // ---- status bar
@@ -678,8 +679,9 @@ bool frmMain::UpdateAll()
 void frmMain::onMenuChosen(const QString& array, int index)
 {
     if (array == u"mnu_file_sub") {
-        if (index == 1)
-            runCompaction();
+        if (index == 1 && runCompaction() == catalogue::CompactResult::InUse)
+            msg::Show(catalogue::CatalogueInUseText(), QStringLiteral("データベースの最適化"),
+                      msg::Icon::Exclamation);
         else if (index == 2)
             close();
     } else if (array == u"mnu_edit_sub") {

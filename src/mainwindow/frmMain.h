@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/Compact.h"
 #include "mainwindow/CommandStates.h"
 #include "util/Shell.h"
 
@@ -135,7 +136,7 @@ private:
     void showFolderProperties();
     void openHelp();
     void showAbout();
-    void runCompaction();
+    catalogue::CompactResult runCompaction();
     bool runUpdateWindow(const QString& target);
     // Panel 1 shows the shown node's path again, panels 2 and 3 the selection, after work that
     // wrote its own lines there.

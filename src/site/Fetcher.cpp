@@ -24,6 +24,8 @@ qint64& bodyLimit()
     return bytes;
 }
 
+thread_local FetchFailure t_lastFailure = FetchFailure::None;
+
 qint64& pageDeadlineForTests()
 {
     static qint64 ms = -1;
@@ -178,8 +180,14 @@ bool iNetCloseUrl(UrlHandle& handle)
     return true;
 }
 
+FetchFailure LastFetchFailure()
+{
+    return t_lastFailure;
+}
+
 bool iNetGetFile(const QString& url, const QString& filePath)
 {
+    t_lastFailure = FetchFailure::Network;
     if (filePath.isEmpty())
         return false;
     UrlHandle handle;
@@ -188,6 +196,8 @@ bool iNetGetFile(const QString& url, const QString& filePath)
     bool opened = false;
     for (int attempt = 0;;) {
         if (!openUrl(url, handle, &attempt)) {
+            if (CancelRequested())
+                t_lastFailure = FetchFailure::Cancelled;
             if (!opened)
                 return false; // never opened: nothing to report
             break;
@@ -198,10 +208,16 @@ bool iNetGetFile(const QString& url, const QString& filePath)
         const Body result = readBody(handle, &body, &failure);
         iNetCloseUrl(handle);
         if (result == Body::Complete) {
-            if (!text::WriteFileAtomic(filePath, body, text::Durability::NoSync))
+            if (!text::WriteFileAtomic(filePath, body, text::Durability::NoSync)) {
                 failure = QStringLiteral("cannot write ") + filePath;
+                t_lastFailure = FetchFailure::Write;
+            }
             break;
         }
+        if (result == Body::TooLarge)
+            t_lastFailure = FetchFailure::TooLarge;
+        else if (CancelRequested())
+            t_lastFailure = FetchFailure::Cancelled;
         // A broken body is a failed attempt like a failed open; a page over the limit stays so.
         if (result == Body::TooLarge || attempt >= kOpenAttempts || CancelRequested() ||
             handle.deadlinePassed())
@@ -214,6 +230,7 @@ bool iNetGetFile(const QString& url, const QString& filePath)
         util::TraceIfDebug(QStringLiteral("iNetGetFile エラー(") + failure + u')');
         return false;
     }
+    t_lastFailure = FetchFailure::None;
     return true;
 }
 

@@ -36,6 +36,10 @@ bool iNetCloseUrl(UrlHandle& handle);
 // An empty filePath is refused.
 bool iNetGetFile(const QString& url, const QString& filePath);
 
+// Why this thread's last iNetGetFile returned false.
+enum class FetchFailure { None, Network, TooLarge, Write, Cancelled };
+FetchFailure LastFetchFailure();
+
 // Sends the request for url now, so that the site prepares its answer while the caller works
 // on the page before; the next iNetOpenUrl of url in this thread takes it up as its first
 // attempt. Plain http addresses only; for others, and when url is never opened, it does nothing

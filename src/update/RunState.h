@@ -18,7 +18,17 @@ struct RunState
     // command-line companion turns them into its exit status.
     int FailedPages = 0;
     QStringList RefusedUrls;
+    // Why the catalogue could not be written; a run stops at the first such failure.
+    QString WriteError;
+
+    // True when the run is to stop: cancelled, or the catalogue can no longer be written.
+    bool stopped() const { return Cancel || !WriteError.isEmpty(); }
 };
+
+// Tells the user that the catalogue could not be written (once per run) and stops the run.
+void ReportWriteFailure(const QString& error);
+// The same for a page that could not be stored in the page cache at path.
+void ReportCacheWriteFailure(const QString& path);
 
 RunState& runState();
 

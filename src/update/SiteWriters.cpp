@@ -36,7 +36,7 @@ public:
         m_observer->progressText(AnalysedText(percent));
         m_observer->percentAnalysed(percent);
     }
-    bool cancelRequested() const override { return runState().Cancel; }
+    bool cancelRequested() const override { return runState().stopped(); }
 
 private:
     RunObserver* m_observer;
@@ -52,11 +52,14 @@ public:
     {
         const std::optional<catalogue::FolderRow> old =
             catalogue::FindFolder(m_db, folder.TargetURL);
+        // A read that failed is no missing row: the folder may well be there, visited.
+        const bool readFailed = !old && m_db.lastError().type() != QSqlError::NoError;
         const catalogue::FolderRow row{folder.TargetURL, folder.Description, folder.URLClass,
                                        QDateTime::currentDateTime(), true};
-        if (!catalogue::SaveFolder(m_db, row)) {
+        if (readFailed || !catalogue::SaveFolder(m_db, row)) {
             util::TraceIfDebug(QStringLiteral("AnalyzeHTMLSub エラー(") + m_db.lastError().text() +
                                u')');
+            ReportWriteFailure(m_db.lastError().text());
             return std::nullopt;
         }
         return old ? old->UpdateFlg : false;
@@ -133,6 +136,7 @@ bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringView pa
     if (!catalogue::OpenCatalogue(db)) {
         util::TraceIfDebug(QStringLiteral("AnalyzeHTML エラー(") + errorNumber(db.lastError()) +
                            u')');
+        ReportWriteFailure(db.lastError().text());
         return false;
     }
     RunState& state = runState();
@@ -143,13 +147,16 @@ bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringView pa
     // One commit for the page's folders rather than one per link.
     const bool batched = db.beginTransaction();
     const CategoryAnalysis result = update::AnalyzeHTML(page, context, writer, &adapter);
-    if (batched && !db.commit())
+    if (batched && !db.commit()) {
         util::TraceIfDebug(QStringLiteral("AnalyzeHTML エラー(") + errorNumber(db.lastError()) +
                            u')');
+        ReportWriteFailure(db.lastError().text());
+        return false;
+    }
     state.FoundFolders = result.foundFolders;
     if (children)
         children->append(result.children);
-    return true;
+    return !state.stopped();
 }
 
 bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page)
@@ -186,17 +193,20 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringVie
     catalogue::PageTransaction transaction(s.dbname);
     if (!transaction.isOpen()) {
         clearProgress(observer);
+        ReportWriteFailure(transaction.db().lastError().text());
         *page = -1;
         return false;
     }
     util::TraceIfDebug(QStringLiteral("ソフトデータ解析開始=") + secondsSinceMidnight());
     catalogue::Db& db = transaction.db();
-    for (const SoftListEntry& entry : list.entries)
-        AnalyzeSoftDb(db, folderUrl, entry, entry.Ranking);
+    bool written = true;
+    for (qsizetype i = 0; written && i < list.entries.size(); ++i)
+        written = AnalyzeSoftDb(db, folderUrl, list.entries[i], list.entries[i].Ranking);
     clearProgress(observer);
-    if (!transaction.commit()) {
+    if (!written || !transaction.commit()) {
         const QSqlError error = db.lastError();
         util::TraceIfDebug(error.text() + u'=' + errorNumber(error));
+        ReportWriteFailure(error.text());
         *page = -1;
         return false;
     }
@@ -217,6 +227,7 @@ bool ReplaceFolderEntries(const QString& folderUrl, const QList<SoftListEntry>& 
     if (written && transaction.commit())
         return true;
     util::TraceIfDebug(QStringLiteral("UpdateFolder エラー(") + errorNumber(db.lastError()) + u')');
+    ReportWriteFailure(db.lastError().text());
     return false;
 }
 

@@ -35,6 +35,10 @@ bool fetchDetailPage(const QString& url, bool force, bool detailRead, QString* c
             return true;
         if (site::CancelRequested())
             return false;
+        if (site::LastFetchFailure() == site::FetchFailure::Write) {
+            ReportCacheWriteFailure(*cacheFile);
+            return false;
+        }
         ++failures;
         util::TraceIfDebug(QStringLiteral("TimeOut = ") + QString::number(failures));
         if (failures >= kDetailFetchAttempts) {

@@ -1,6 +1,7 @@
 #include "update/UpdateRun.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/CatalogueLock.h"
 #include "config/Categories.h"
 #include "config/Settings.h"
 #include "site/EventPump.h"
@@ -80,8 +81,10 @@ bool fetchPage(const Walk& walk, const QString& pageUrl, const QString& cacheFil
     }
     if (site::iNetGetFile(pageUrl, cacheFile))
         return true;
-    // A cancel that stopped the fetch is no failure to report.
-    if (!site::CancelRequested()) {
+    // A cancel that stopped the fetch is no failure to report; a full disk is no network's.
+    if (site::LastFetchFailure() == site::FetchFailure::Write) {
+        ReportCacheWriteFailure(cacheFile);
+    } else if (!site::CancelRequested()) {
         ++runState().FailedPages;
         ShowFetchFailure();
     }
@@ -94,6 +97,7 @@ void startRun(RunState& state)
     state.Cancel = false;
     state.FailedPages = 0;
     state.RefusedUrls.clear();
+    state.WriteError.clear();
 }
 
 // A list whose pages never end (each naming a next one, or one read before) ends the folder
@@ -125,13 +129,13 @@ bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children
         // The first page makes the cache folder; the later ones go into the same folder.
         const QString cacheFile = page == 1 ? CacheFileName(folderUrl, listOrder, page)
                                             : CachePath(folderUrl, listOrder, page);
-        if (state.Cancel)
+        if (state.stopped())
             return false;
         const QString pageUrl = ListPageUrl(folderUrl, listOrder, page);
         showStatus(walk, pageUrl + QStringLiteral(" を開いています..."));
         if (!fetchPage(walk, pageUrl, cacheFile))
             return false;
-        if (state.Cancel)
+        if (state.stopped())
             return false;
         showStatus(walk, pageUrl + QStringLiteral(" のデータを解析中です..."));
         // Read once: the category and the list analysis take the same text.
@@ -140,15 +144,15 @@ bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children
             util::TraceIfDebug(QStringLiteral("AnalyzeStart エラー(") + pageUrl + u')');
             return false;
         }
-        if (page == 1)
-            AnalyzeHTML(walk.observer, folderUrl, *text, children);
+        if (page == 1 && !AnalyzeHTML(walk.observer, folderUrl, *text, children))
+            return false;
         if (!listed)
             break;
         read.insert(page);
         // The next page's request goes out before this page's entries are written, so the
         // site prepares it meanwhile.
         const auto sendNext = [&](int next) {
-            if (state.Cancel)
+            if (state.stopped())
                 return;
             if (next != -1 && !read.contains(next)) {
                 site::iNetPrefetch(ListPageUrl(folderUrl, listOrder, next));
@@ -160,6 +164,8 @@ bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children
         AnalyzeSoftList(walk.observer, folderUrl, *text, &page, pending ? &*pending : nullptr,
                         sendNext);
         showStatus(walk, QString());
+        if (state.stopped())
+            return false;
         if (page != -1 && (read.contains(page) || read.size() >= kMaxListPages)) {
             util::TraceIfDebug(QStringLiteral("AnalyzeStart ページ制限(") + folderUrl + u')');
             page = -1;
@@ -194,7 +200,7 @@ bool walkFolder(Walk& walk, const QString& folderUrl, bool walkChildren, int lev
     for (qsizetype i = 0; i < children.size() && walked; ++i) {
         walk.open.back().second = i;
         walked = walkFolder(walk, children[i], true, level + 1);
-        if (runState().Cancel)
+        if (runState().stopped())
             break;
     }
     walk.open.pop_back();
@@ -222,6 +228,44 @@ bool analyzeStart(Walk& walk, const QString& folderUrl, bool walkChildren)
         return false;
     }
 }
+
+// What a run holds for its length: the catalogue's update lock alone, so that no other run (of
+// this process or another) interleaves with it, and the catalogue open. ready() is false after
+// the user has been told why the run cannot start.
+class RunHold
+{
+public:
+    RunHold()
+    {
+        const QString path = config::settings().dbname;
+        if (!m_lock.lock(catalogue::UpdateLockPath(path), catalogue::FileLock::Mode::Exclusive,
+                         0)) {
+            msg::Show(QStringLiteral("このカタログは別の更新で使用中です。") + kCrLf +
+                          QStringLiteral("その更新が終わってから、もう一度実行してください。"),
+                      QStringLiteral("更新中"), msg::Icon::Exclamation);
+            return;
+        }
+        m_keep.emplace();
+        catalogue::Db db;
+        if (!catalogue::OpenCatalogue(db)) {
+            const QString why = db.lastError().text();
+            msg::Show(QStringLiteral("カタログ ") + path + QStringLiteral(" を開けません。") +
+                          kCrLf + (why.isEmpty() ? QStringLiteral("ファイルがありません。") : why),
+                      QStringLiteral("カタログ"), msg::Icon::Stop);
+            return;
+        }
+        m_ready = true;
+    }
+    RunHold(const RunHold&) = delete;
+    RunHold& operator=(const RunHold&) = delete;
+
+    bool ready() const { return m_ready; }
+
+private:
+    catalogue::FileLock m_lock;
+    std::optional<catalogue::KeepCatalogueOpen> m_keep;
+    bool m_ready = false;
+};
 
 // Clears UpdateInProgress however the run ends.
 class InProgress
@@ -255,13 +299,10 @@ bool UpdateFolder(RunObserver* observer, const QString& folderUrl, bool force, b
     // is never cached as "index.html".
     if (!force && IsCacheCurrent(CachePath(folderUrl, config::settings().ReadSortType, 1)))
         return false;
-    const catalogue::KeepCatalogueOpen keepOpen;
-    {
-        catalogue::Db db;
-        if (!catalogue::OpenCatalogue(db))
-            return false;
-    }
     startRun(runState());
+    const RunHold hold;
+    if (!hold.ready())
+        return false;
     Walk walk{observer, folderUrl, {}};
     analyzeStart(walk, folderUrl, walkChildren);
     return true;
@@ -287,18 +328,20 @@ bool CheckConnection()
 
 bool RunUpdateWindow(RunObserver* observer, const QString& targetUrl)
 {
-    const catalogue::KeepCatalogueOpen keepOpen;
     RunState& state = runState();
     state.UpdateTargetUrl = targetUrl;
-    clearVisitedMarks(targetUrl);
     startRun(state);
+    const RunHold hold;
+    if (!hold.ready())
+        return false;
+    clearVisitedMarks(targetUrl);
     state.FoundFolders = 0;
     bool result = false;
     {
         const InProgress running;
         result = AnalyzeStart(observer, targetUrl, true);
     }
-    if (!result)
+    if (!result && state.WriteError.isEmpty())
         msg::Show(QStringLiteral("サーバの応答がタイムアウトしました。") + kCrLf +
                       QStringLiteral("カテゴリデータの更新に失敗しました。"),
                   QStringLiteral("サーバタイムアウト"), msg::Icon::Stop);

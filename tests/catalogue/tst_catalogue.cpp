@@ -561,7 +561,7 @@ private slots:
             QVERIFY(OpenDb(db, m_path));
             QCOMPARE(FolderEntries(db, kArea).size(), 1);
         }
-        QCOMPARE(QDir(m_folder->path()).entryList({QStringLiteral("Pelimond.mdb*")}, QDir::Files),
+        QCOMPARE(FilesBesideLocks(m_folder->path(), {QStringLiteral("Pelimond.mdb*")}),
                  QStringList{QStringLiteral("Pelimond.mdb")});
         Db db;
         QVERIFY(OpenDb(db, m_path));
@@ -696,7 +696,7 @@ private slots:
         QVERIFY(paints >= 2);
         QVERIFY(QFileInfo(m_path).size() < before / 4);
         QVERIFY(CompactDb(m_path));
-        QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files),
+        QCOMPARE(FilesBesideLocks(m_folder->path()),
                  QStringList{QStringLiteral("Pelimond.mdb")});
         Db db;
         QVERIFY(OpenDb(db, m_path));
@@ -722,7 +722,7 @@ private slots:
             QVERIFY(SaveEntry(db, entry(kArea, kArea + u"kept")));
         }
         QVERIFY(CompactDb(path));
-        QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{QFileInfo(path).fileName()});
+        QCOMPARE(FilesBesideLocks(dir), QStringList{QFileInfo(path).fileName()});
         Db db;
         QVERIFY(OpenDb(db, path));
         QVERIFY(FindEntry(db, kArea, kArea + u"kept"));

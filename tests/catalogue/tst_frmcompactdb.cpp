@@ -59,7 +59,7 @@ private slots:
         QVERIFY(!window.isVisible());
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(QFileInfo(path).size() < before);
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+        QCOMPARE(FilesBesideLocks(folder.path()),
                  QStringList{QStringLiteral("Pelimond.mdb")});
     }
 

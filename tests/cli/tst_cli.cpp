@@ -4,6 +4,7 @@
 #include "config/Ini.h"
 #include "config/Settings.h"
 #include "support/TestFolder.h"
+#include "talvex-sim/FaultTable.h"
 #include "talvex-sim/RequestLog.h"
 #include "talvex-sim/SimServerThread.h"
 #include "talvex-sim/Site.h"
@@ -252,6 +253,8 @@ private slots:
     void verbsWithoutACatalogueFail();
     void openReadsTheAreaOfTheUrl_data();
     void openReadsTheAreaOfTheUrl();
+    void aRunningUpdateKeepsCompactionAndOtherUpdatesAway();
+    void aRefreshKilledOnItsSecondPageKeepsTheOldList();
 
 private:
     std::shared_ptr<const talvexsim::Site> m_site;
@@ -837,6 +840,75 @@ void TstCli::openReadsTheAreaOfTheUrl()
         QCOMPARE(row->Description, c.name);
     }
     QVERIFY(stored > 0);
+}
+
+// Two processes on one program folder: while an update runs, a compaction does not replace the
+// catalogue under it and a second update does not interleave with it.
+void TstCli::aRunningUpdateKeepsCompactionAndOtherUpdatesAway()
+{
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    const auto slow = talvexsim::FaultRule::parse(u"delay:150@/tpack/*"_s);
+    QVERIFY(slow);
+    m_server->faults().add(*slow);
+    m_server->requests().clear();
+    QProcess first;
+    first.start(QStringLiteral(PELIMOND_CLI), {u"--folder="_s + folder.path(), u"update"_s,
+                                               config::SiteRoot + u"tpack/filearea/win/"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->requests().size() >= 2, 20000);
+
+    const CliRun second = runCli(folder, {u"update"_s, config::SiteRoot + u"tpack/filearea/"_s});
+    QCOMPARE(second.status, 1);
+    QVERIFY2(second.err.contains(u"別の更新で使用中"_s), qPrintable(second.err));
+    const CliRun compact = runCli(folder, {u"compact"_s});
+    QCOMPARE(compact.status, 1);
+    QVERIFY2(compact.err.contains(u"使用中"_s), qPrintable(compact.err));
+
+    QVERIFY(first.waitForFinished(120000));
+    m_server->faults().clear();
+    QCOMPARE(first.exitCode(), 0);
+    QCOMPARE(runCli(folder, {u"compact"_s}).status, 0);
+    catalogue::Db db;
+    QVERIFY(catalogue::OpenDb(db, folder.file(catalogue::kCatalogueFile)));
+    catalogue::Statement* check = db.select(u"PRAGMA integrity_check"_s);
+    QVERIFY(check && check->next());
+    QCOMPARE(check->value(0).toString(), u"ok"_s);
+    check->finish();
+    QVERIFY(catalogue::CountEntriesBelow(db, config::SiteRoot + u"tpack/filearea/win/"_s) > 0);
+}
+
+// A refresh killed while it waits for the folder's second page leaves the old list whole.
+void TstCli::aRefreshKilledOnItsSecondPageKeepsTheOldList()
+{
+    const talvexsim::Folder* multi = nullptr;
+    for (const talvexsim::Folder& f : m_site->folders()) {
+        if (f.hasList && m_site->pageCount(f.index) >= 3 && f.area == talvexsim::kAreaLibrary) {
+            multi = &f;
+            break;
+        }
+    }
+    QVERIFY(multi);
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    QCOMPARE(runCli(folder, {u"open"_s, multi->url}).status, 0);
+    const QString list = runCli(folder, {u"list"_s, multi->url}).out;
+    QVERIFY(list.count(u'\n') == multi->packages.size());
+
+    const QString page2 = m_site->listPageUrl(multi->index, talvexsim::ListOrder::Index, 2).mid(25);
+    const auto hold = talvexsim::FaultRule::parse(u"delay:8000@"_s + page2);
+    QVERIFY(hold);
+    m_server->faults().add(*hold);
+    m_server->requests().clear();
+    QProcess refresh;
+    refresh.start(QStringLiteral(PELIMOND_CLI),
+                  {u"--folder="_s + folder.path(), u"open"_s, multi->url});
+    // Page 1 has been read; the refresh now waits for page 2.
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->requests().size() >= 1, 20000);
+    QTest::qWait(1000);
+    refresh.kill();
+    QVERIFY(refresh.waitForFinished(10000));
+    m_server->faults().clear();
+    QCOMPARE(runCli(folder, {u"list"_s, multi->url}).out, list);
 }
 
 QTEST_GUILESS_MAIN(TstCli)

@@ -66,3 +66,10 @@ void TestFolder::loadFirstRunSoftTypes() const
     writeLines(config::kSettingsFile, lines);
     QVERIFY(config::LoadSoftTypes());
 }
+
+QStringList FilesBesideLocks(const QString& dir, const QStringList& nameFilters)
+{
+    QStringList files = QDir(dir).entryList(nameFilters, QDir::Files);
+    files.removeIf([](const QString& name) { return name.endsWith(u".lock"); });
+    return files;
+}

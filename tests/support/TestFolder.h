@@ -31,3 +31,7 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The files of a folder as the program leaves them, apart from the small lock files that its
+// processes keep beside a catalogue.
+QStringList FilesBesideLocks(const QString& dir, const QStringList& nameFilters = {});
