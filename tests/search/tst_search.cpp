@@ -1,0 +1,5 @@
+#include "tst_search.h"
+
+#include <QTest>
+
+QTEST_MAIN(TstSearch)
