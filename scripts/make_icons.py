@@ -31,13 +31,13 @@ choices: ordinary 0, new 0, pick-up 1, news 1):
     13     list_bullet.svg          small blue bullet
 
 Tree images (key -> file): Favorites tree_favorites, Search tree_search, NewArrival
-tree_newarrival, TalvexRoot tree_talvexroot, Close folder_closed, Open folder_open,
-CloseNew folder_closed_new, OpenNew folder_open_new.
+tree_newarrival, TalvexRoot tree_talvexroot, TalvexGames tree_talvexgames, Close folder_closed,
+Open folder_open, CloseNew folder_closed_new, OpenNew folder_open_new.
 Sort images: Asc sort_asc, Desc sort_desc.
 Toolbar images: each key in lower case (Save save.svg ... Contol contol.svg, NetOnly
 netonly.svg, NetFile netfile.svg, NetTime nettime.svg, FileOnly fileonly.svg).
 Animations: update (update window), compact (compaction window), download (download
-window), busy (toolbar, while a category opens).
+window), search (search window), busy (toolbar, while a category opens).
 """
 import math
 import os
@@ -289,6 +289,16 @@ def magnifier(cx, cy, r, scale):
     return body
 
 
+def gamepad16():
+    body = path("M4.5 4.5H11.5C14 4.5 15.5 6.5 15.5 9.5C15.5 12 14.5 13.5 13 13.5C11.8 13.5 "
+                "11.2 12.6 10.5 11.5H5.5C4.8 12.6 4.2 13.5 3 13.5C1.5 13.5 0.5 12 0.5 9.5"
+                "C0.5 6.5 2 4.5 4.5 4.5Z", GREY[0], GREY[1])
+    body += path("M3.5 8.5H4.5V7.5H5.5V8.5H6.5V9.5H5.5V10.5H4.5V9.5H3.5Z", "#3b434b")
+    body += circle(11.2, 7.9, 1.05, RED[0], RED[1], 0.6)
+    body += circle(12.9, 9.6, 1.05, GREEN[0], GREEN[1], 0.6)
+    return body
+
+
 def list_icons():
     return [
         ("list_normal", package16()),
@@ -322,6 +332,7 @@ def tree_icons():
         ("tree_search", magnifier(6.5, 6.5, 4.5, 1.0)),
         ("tree_newarrival", new_burst(8, 8, 7.5, True)),
         ("tree_talvexroot", books16()),
+        ("tree_talvexgames", gamepad16()),
         ("folder_closed", folder16(FOLDER_BACK, GOLD[0], gold_ink, False)),
         ("folder_open", folder16(FOLDER_BACK, GOLD[0], gold_ink, True)),
         ("folder_closed_new", folder16(GREEN_BACK, GREEN[0], green_ink, False) + sparkle(12.5, 3.5, 3)),
@@ -498,6 +509,20 @@ def compact_frame(i, count):
     return body
 
 
+def search_frame(i, count):
+    """A magnifier sweeps to and fro over the rows of a catalogue page, lighting the row under
+    its lens."""
+    body = path("M30.5 6.5H65.5V41.5H30.5Z", PAPER[0], PAPER[1])
+    p = 0.5 - 0.5 * math.cos(2 * math.pi * i / count)
+    lx, ly = 36 + 22 * p, 12 + 18 * p
+    for k in range(6):
+        y = 11 + k * 5.5
+        lit = abs(y - ly) < 3
+        body += line(34, y, 62 if k % 2 == 0 else 56, y, BLUE[1] if lit else TEXT_LINE,
+                     2.0 if lit else 1.4)
+    return body + magnifier(lx, ly, 6.5, 1.3)
+
+
 def busy_frame(i, count):
     """A ring of dots whose bright dot runs round, with a fading trail. The dots are too small
     for an outline, so their fills alone are mid-toned to show on light and dark windows."""
@@ -519,6 +544,7 @@ ANIMATION_SETS = [
     ("update", 12, 96, 48, update_frame),
     ("compact", 12, 96, 48, compact_frame),
     ("download", 12, 96, 48, download_frame),
+    ("search", 12, 96, 48, search_frame),
     ("busy", 8, 24, 24, busy_frame),
 ]
 

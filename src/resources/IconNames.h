@@ -16,11 +16,12 @@ struct KeyedImage
 
 // The folder tree's image list. The roots use one key for the closed and the selected state;
 // folders of the new-arrivals area use the "…New" pair, every other folder "Close"/"Open".
-inline constexpr std::array<KeyedImage, 8> TreeImages{{
+inline constexpr std::array<KeyedImage, 9> TreeImages{{
     {u"Favorites", u":/icons/tree_favorites.svg"},   // gold star: the favourites root
     {u"Search", u":/icons/tree_search.svg"},         // magnifier: the last search result
     {u"NewArrival", u":/icons/tree_newarrival.svg"}, // green burst with N: new-arrivals root
     {u"TalvexRoot", u":/icons/tree_talvexroot.svg"}, // row of books: the library root
+    {u"TalvexGames", u":/icons/tree_talvexgames.svg"}, // game pad: the games root
     {u"Close", u":/icons/folder_closed.svg"},        // yellow folder, closed
     {u"Open", u":/icons/folder_open.svg"},           // yellow folder, open
     {u"CloseNew", u":/icons/folder_closed_new.svg"}, // green folder with sparkle, closed
@@ -81,11 +82,13 @@ struct AnimationInfo
 inline constexpr QStringView UpdateAnimation = u"update";     // update window
 inline constexpr QStringView CompactAnimation = u"compact";   // compaction window
 inline constexpr QStringView DownloadAnimation = u"download"; // download window
+inline constexpr QStringView SearchAnimation = u"search";     // search window
 inline constexpr QStringView ToolbarAnimation = u"busy";      // toolbar, while a category opens
 
-inline constexpr std::array<AnimationInfo, 4> Animations{{
+inline constexpr std::array<AnimationInfo, 5> Animations{{
     {UpdateAnimation, 12, 0},
     {CompactAnimation, 12, 101},
+    {SearchAnimation, 12, 102},
     {DownloadAnimation, 12, 103},
     {ToolbarAnimation, 8, 104},
 }};

@@ -63,6 +63,15 @@ QIcon ListIcon(int index)
     return IconAt(ListIconPath(index));
 }
 
+QIcon TreeIcon(QStringView image, QStringView selectedImage)
+{
+    QIcon icon = Icon(ImageList::Tree, image);
+    const QString selected = ImagePath(ImageList::Tree, selectedImage);
+    if (!selected.isEmpty())
+        icon.addFile(selected, {}, QIcon::Selected);
+    return icon;
+}
+
 QIcon ProgramIcon()
 {
     return QIcon(ProgramIconPath.toString());

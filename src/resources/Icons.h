@@ -17,6 +17,10 @@ QString ImagePath(ImageList list, QStringView key);
 // The image with this key as an icon that renders sharp at any size; a null icon when unknown.
 QIcon Icon(ImageList list, QStringView key);
 
+// A folder tree image with the image its node shows while selected (the same one when
+// selectedImage is empty or unknown).
+QIcon TreeIcon(QStringView image, QStringView selectedImage = {});
+
 // The list icon for an icon-choice number 0 … ListIconCount − 1; "" / a null icon outside.
 QString ListIconPath(int index);
 QIcon ListIcon(int index);

@@ -104,7 +104,8 @@ void TstResources::numberedLookupsKeepToTheirRange()
     QCOMPARE(resources::AnimationForResource(101), resources::CompactAnimation.toString());
     QCOMPARE(resources::AnimationForResource(104), resources::ToolbarAnimation.toString());
     QVERIFY(resources::AnimationForResource(0).isEmpty());
-    QVERIFY(resources::AnimationForResource(102).isEmpty());
+    QCOMPARE(resources::AnimationForResource(102), resources::SearchAnimation.toString());
+    QVERIFY(resources::AnimationForResource(105).isEmpty());
     QCOMPARE(resources::AnimationFrames(u"BUSY").size(), 8);
 }
 
