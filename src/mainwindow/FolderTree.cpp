@@ -1,14 +1,11 @@
 #include "mainwindow/FolderTree.h"
 
-#include "catalogue/Catalogue.h"
 #include "config/Settings.h"
+#include "mainwindow/FolderBranch.h"
 #include "mainwindow/SoftwareListModel.h"
 #include "mainwindow/WaitCursor.h"
 #include "resources/Icons.h"
 #include "update/CategoryAnalysis.h"
-#include "update/RunState.h"
-#include "util/FileUtil.h"
-#include "util/Trace.h"
 
 #include <QContextMenuEvent>
 #include <QDragMoveEvent>
@@ -18,21 +15,10 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QToolTip>
-#include <algorithm>
 
 namespace mainwindow {
 
 namespace {
-
-// A closed-state image with its selected-state twin.
-QIcon NodeIcon(QStringView image, QStringView selectedImage)
-{
-    QIcon icon = resources::Icon(resources::ImageList::Tree, image);
-    const QString selected = resources::ImagePath(resources::ImageList::Tree, selectedImage);
-    if (!selected.isEmpty())
-        icon.addFile(selected, {}, QIcon::Selected);
-    return icon;
-}
 
 QString Folded(const QString& key)
 {
@@ -55,8 +41,8 @@ QString FolderTree::NewArrivalRootKey()
 }
 
 FolderTree::FolderTree(QWidget* parent)
-    : QTreeWidget(parent), m_folderIcon(NodeIcon(u"Close", u"Open")),
-      m_newFolderIcon(NodeIcon(u"CloseNew", u"OpenNew"))
+    : QTreeWidget(parent), m_folderIcon(resources::TreeIcon(u"Close", u"Open")),
+      m_newFolderIcon(resources::TreeIcon(u"CloseNew", u"OpenNew"))
 {
     setObjectName(QStringLiteral("tview"));
     setColumnCount(1);
@@ -93,7 +79,7 @@ QTreeWidgetItem* FolderTree::addRoot(const QString& key, const QString& text, co
 {
     auto* node = new QTreeWidgetItem(this, {text});
     node->setData(0, KeyRole, key);
-    node->setIcon(0, NodeIcon(image, image));
+    node->setIcon(0, resources::TreeIcon(image, image));
     m_nodes.insert(Folded(key), node);
     node->setExpanded(expanded);
     return node;
@@ -102,19 +88,10 @@ QTreeWidgetItem* FolderTree::addRoot(const QString& key, const QString& text, co
 bool FolderTree::LoadFolderBranch(const QString& key)
 {
     WaitCursor wait;
-    const int area = std::clamp(update::runState().CurrentArea, 0, 2);
-    const QString areaRoot = config::SiteRoot + config::AreaPaths[std::size_t(area)];
-    const int depth = util::CountOf(key, u"/") - util::CountOf(areaRoot, u"/") + 2;
-    catalogue::Db db;
-    QList<catalogue::FolderRow> rows;
-    if (catalogue::OpenCatalogue(db))
-        rows = catalogue::FolderBranch(db, key, depth);
-    if (!db.isOpen() || db.lastError().type() != QSqlError::NoError) {
-        util::TraceIfDebug(QStringLiteral("ツリービュー更新エラー(") +
-                           db.lastError().nativeErrorCode() + u')');
+    const std::optional<QList<catalogue::FolderRow>> rows = ReadFolderBranch(key);
+    if (!rows)
         return false;
-    }
-    for (const catalogue::FolderRow& row : rows)
+    for (const catalogue::FolderRow& row : *rows)
         addFolder(row.TargetURL, row.Description);
     return true;
 }

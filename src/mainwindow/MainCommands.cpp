@@ -80,7 +80,8 @@ constexpr ItemDef kEditItems[]{
     {2, u"-"},
     {3, u"クリップボードへコピー(&C)", {}, u"mnu_edit_suba", Kinds::Copy},
     {4, u"-"},
-    {5, u"検索(&S)"},
+    // The desktop's key for finding.
+    {5, u"検索(&S)", u"Ctrl+F"},
 };
 constexpr ItemDef kRefreshItems[]{
     {0, u"ツリーを更新(&T)"},

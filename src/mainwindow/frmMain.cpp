@@ -20,6 +20,7 @@
 #include "mainwindow/WindowLayout.h"
 #include "resources/AnimationWidget.h"
 #include "resources/Icons.h"
+#include "search/frmSearch.h"
 #include "update/CategoryAnalysis.h"
 #include "update/RunState.h"
 #include "update/UpdateRun.h"
@@ -129,11 +130,10 @@ void frmMain::markAvailableCommands()
             c.setAvailable(c.item(array, i), false);
     };
     off(u"mnu_file_sub", {0}); // page export
-    off(u"mnu_edit_sub", {5}); // search
     off(u"mnu_ope_sub", {1});  // download
     off(u"mnu_rclick_sub", {7});
     off(u"mnu_tool_sub", {1, 2}); // settings dialog; the Internet options open it on this system
-    for (QStringView key : {u"Save", u"Search", u"Setting"})
+    for (QStringView key : {u"Save", u"Setting"})
         c.setAvailable(c.button(key), false);
     c.setAvailable(c.item(u"mnu_help_sub", 0),
                    util::FileExists(programfolder::InProgramFolder(kHelpFile)));
@@ -687,6 +687,8 @@ void frmMain::onMenuChosen(const QString& array, int index)
     } else if (array == u"mnu_edit_sub") {
         if (index == 0 || index == 1)
             m_list->SelectRows(index);
+        else if (index == 5)
+            StartSearch();
     } else if (array == u"mnu_edit_suba" || array == u"mnu_rclick_subb") {
         copyAddress(index);
     } else if (array == u"mnu_ope_suba" || array == u"mnu_rclick_suba") {
@@ -755,6 +757,8 @@ void frmMain::onButtonClicked(const QString& key)
         RemoveFavorites();
     else if (key == u"Property")
         ShowProperties();
+    else if (key == u"Search")
+        StartSearch();
 }
 
 // ---- entry information, maintenance, help
@@ -779,6 +783,22 @@ bool frmMain::ShowProperties()
     }
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
+    return true;
+}
+
+bool frmMain::StartSearch()
+{
+    bool searched = false;
+    {
+        search::frmSearch window(update::runState().CurrentArea, this);
+        window.exec();
+        searched = window.prtySearch();
+    }
+    if (searched) {
+        QTreeWidgetItem* node = m_tree->Node(FolderTree::SearchKey);
+        m_tree->SelectNode(node);
+        NodeClick(node);
+    }
     return true;
 }
 

@@ -102,6 +102,8 @@ public:
     // Opens the property window that fits the selection: the folder's, the entry's or the
     // selected entries'.
     bool ShowProperties();
+    // Runs the search window; after a search the 検索結果 node shows the hits.
+    bool StartSearch();
     bool AddFavorites();
     bool RemoveFavorites();
     bool UpdateBelow(bool keepTree);

@@ -20,6 +20,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTcpServer>
 #include <QTimer>
@@ -147,6 +148,7 @@ private slots:
     void fetchProgressShowsWhileTheWindowIsActive();
     void failedOpenLeavesNoStaleStatusAndHidesTheAnimation();
     void helpAndAboutOpen();
+    void ctrlFSearchesAndShowsTheHits();
     void favouritesWithQuotesAreTakenAsText();
     void cutFolderNamesShowTheirWholeNameAsTip();
 
@@ -560,6 +562,40 @@ void TstMainCommands::helpAndAboutOpen()
     });
     c->item(u"mnu_help_sub", 1)->trigger();
     QCOMPARE(shown, u"about::frmVersion"_s);
+}
+
+void TstMainCommands::ctrlFSearchesAndShowsTheHits()
+{
+    fixture::Catalogue db;
+    fixture::AddUtilFolder(db); // beta, Alpha, gamma
+    config::settings().SearchMax = 100;
+    msg::ScriptedSink messages;
+    frmMain window;
+    fixture::ShowAt(window, kUtil);
+    QApplication::setActiveWindow(&window);
+    // The user types "a" as the name and presses Enter in the search window.
+    QTimer::singleShot(50, qApp, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->findChild<QLineEdit*>(u"inp_0"_s)->setText(u"a"_s);
+            QTest::keyClick(modal, Qt::Key_Return);
+        }
+    });
+    QTest::keyClick(window.lstView(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(window.tview()->SelectedKey(), u"Search"_s);
+    QCOMPARE(window.StatusText(1), u"Windows > ユーティリティ"_s); // the selected hit's folder
+    QStringList names = fixture::ColumnTexts(window, NameColumn);
+    names.sort(Qt::CaseInsensitive);
+    QCOMPARE(names, (QStringList{u"Alpha"_s, u"beta"_s, u"gamma"_s}));
+    QVERIFY(window.StatusText(2).contains(u"ライブラリ数:   3"_s));
+
+    // キャンセル leaves the view as it was.
+    fixture::ClickNode(window, kUtil);
+    QTimer::singleShot(50, qApp, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    window.commands()->button(u"Search")->trigger();
+    QCOMPARE(window.tview()->SelectedKey(), kUtil);
 }
 
 void TstMainCommands::favouritesWithQuotesAreTakenAsText()
