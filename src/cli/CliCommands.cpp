@@ -91,16 +91,9 @@ QList<catalogue::EntryRow> entriesOf(catalogue::Db& db, const QString& key)
     return catalogue::FolderEntries(db, key, EntryFields::List);
 }
 
-int listCommand(const Options& options, QTextStream& out)
+void printEntries(const QList<catalogue::EntryRow>& entries, bool json, QTextStream& out)
 {
-    catalogue::Db db;
-    if (!catalogue::OpenCatalogue(db)) {
-        std::fprintf(stderr, "カタログを開けません: %s\n",
-                     qUtf8Printable(config::settings().dbname));
-        return kExitFailed;
-    }
-    const QList<catalogue::EntryRow> entries = entriesOf(db, options.words.value(1));
-    if (options.json) {
+    if (json) {
         QJsonArray rows;
         for (const catalogue::EntryRow& entry : entries) {
             QJsonObject object;
@@ -110,7 +103,7 @@ int listCommand(const Options& options, QTextStream& out)
             rows.append(object);
         }
         out << QJsonDocument(rows).toJson();
-        return kExitOk;
+        return;
     }
     for (const catalogue::EntryRow& entry : entries) {
         QStringList fields = listFields(entry);
@@ -118,7 +111,27 @@ int listCommand(const Options& options, QTextStream& out)
             field = oneLine(field);
         out << fields.join(u'\t') << u'\n';
     }
-    return kExitOk;
+}
+
+} // namespace
+
+bool PrintList(const QString& key, bool json, QTextStream& out)
+{
+    catalogue::Db db;
+    if (!catalogue::OpenCatalogue(db)) {
+        std::fprintf(stderr, "カタログを開けません: %s\n",
+                     qUtf8Printable(config::settings().dbname));
+        return false;
+    }
+    printEntries(entriesOf(db, key), json, out);
+    return true;
+}
+
+namespace {
+
+int listCommand(const Options& options, QTextStream& out)
+{
+    return PrintList(options.words.value(1), options.json, out) ? kExitOk : kExitFailed;
 }
 
 QJsonObject entryObject(const catalogue::EntryRow& e)
@@ -259,6 +272,9 @@ struct CommandShape
     int maxArgs;
     // What the first argument must be, when not anything: "add|remove" or "number".
     const char16_t* firstArg = nullptr;
+    // The command's own options, "|"-separated: those that take a value, and plain flags.
+    const char16_t* valueOptions = u"";
+    const char16_t* flagOptions = u"";
 };
 
 constexpr CommandShape kCommands[] = {
@@ -272,6 +288,7 @@ constexpr CommandShape kCommands[] = {
     {u"address", 3, 3, u"number"},
     {u"member", 3, 3, u"number"},
     {u"compact", 0, 0},
+    {u"search", 0, 0, nullptr, u"name|text|from|to|type|min|max|scope", u"pickup|news"},
     {u"set", 3, 3},
     {u"help", 0, 0},
     {u"version", 0, 0},
@@ -290,9 +307,55 @@ bool firstArgFits(const CommandShape& c, const QString& arg)
 
 } // namespace
 
+namespace {
+
+const CommandShape* findCommand(const QString& name)
+{
+    for (const CommandShape& c : kCommands) {
+        if (name == QStringView(c.name))
+            return &c;
+    }
+    return nullptr;
+}
+
+bool listed(const char16_t* options, QStringView name)
+{
+    return QStringView(options).split(u'|').contains(name);
+}
+
+// A "--name" option of the command at arguments[*i] (its value may follow); false with the
+// reason when the command has no such option or its value is missing.
+bool takeCommandOption(const CommandShape* command, const QStringList& arguments, qsizetype* i,
+                       Options* options, QString* error)
+{
+    const QString arg = arguments[*i];
+    const qsizetype equals = arg.indexOf(u'=');
+    const QString name = arg.mid(2, equals < 0 ? -1 : equals - 2);
+    if (command && listed(command->valueOptions, name)) {
+        if (equals >= 0) {
+            options->values.insert(name, arg.mid(equals + 1));
+        } else if (*i + 1 < arguments.size()) {
+            options->values.insert(name, arguments[++*i]);
+        } else {
+            *error = QStringLiteral("オプションの値がありません: ") + arg;
+            return false;
+        }
+        return true;
+    }
+    if (command && equals < 0 && listed(command->flagOptions, name)) {
+        options->flags.insert(name);
+        return true;
+    }
+    *error = QStringLiteral("不明なオプション: ") + arg;
+    return false;
+}
+
+} // namespace
+
 bool ParseArguments(const QStringList& arguments, Options* options, QString* error)
 {
-    for (const QString& arg : arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
         if (arg == u"--yes" || arg == u"-y")
             options->yes = true;
         else if (arg == u"--json")
@@ -304,8 +367,9 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
         else if (arg.startsWith(u"--folder="))
             options->folder = arg.mid(9);
         else if (arg.startsWith(u"--")) {
-            *error = QStringLiteral("不明なオプション: ") + arg;
-            return false;
+            if (!takeCommandOption(findCommand(options->words.value(0)), arguments, &i, options,
+                                   error))
+                return false;
         } else if (options->words.value(0) != u"help" && options->words.value(0) != u"version")
             options->words.append(arg);
     }
@@ -313,23 +377,22 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
         *error = QStringLiteral("コマンドがありません。");
         return false;
     }
-    for (const CommandShape& c : kCommands) {
-        if (options->words[0] != QStringView(c.name))
-            continue;
-        const qsizetype args = options->words.size() - 1;
-        if (args < c.minArgs || args > c.maxArgs) {
-            *error = QStringLiteral("引数の数が正しくありません: ") + options->words[0];
-            return false;
-        }
-        if (args > 0 && !firstArgFits(c, options->words[1])) {
-            *error = QStringLiteral("引数が正しくありません: ") + options->words[0] + u' ' +
-                     options->words[1];
-            return false;
-        }
-        return true;
+    const CommandShape* c = findCommand(options->words[0]);
+    if (!c) {
+        *error = QStringLiteral("不明なコマンド: ") + options->words[0];
+        return false;
     }
-    *error = QStringLiteral("不明なコマンド: ") + options->words[0];
-    return false;
+    const qsizetype args = options->words.size() - 1;
+    if (args < c->minArgs || args > c->maxArgs) {
+        *error = QStringLiteral("引数の数が正しくありません: ") + options->words[0];
+        return false;
+    }
+    if (args > 0 && !firstArgFits(*c, options->words[1])) {
+        *error = QStringLiteral("引数が正しくありません: ") + options->words[0] + u' ' +
+                 options->words[1];
+        return false;
+    }
+    return true;
 }
 
 QString UsageText()
@@ -367,6 +430,11 @@ QString UsageText()
         "  member KIND BASE TARGET\n"
         "                        会員サービスのアドレスを出力します。KIND: 0 ダウンロード\n"
         "                        リストに追加、1 友達に教える。\n"
+        "  search [--name T] [--text T] [--from yyyy/mm/dd] [--to yyyy/mm/dd] [--type CODE]\n"
+        "         [--min KB] [--max KB] [--pickup] [--news] [--scope URL]\n"
+        "                        検索ウィンドウと同じ検索をし、検索結果を list Search と同じ形で\n"
+        "                        出力します (--json で JSON)。--scope の既定はライブラリ全体\n"
+        "                        (新着を除く)、\"\" で全体。ヒットがなくても終了状態は 0 です。\n"
         "  compact               カタログを最適化します (他の処理が使用中なら何もしません)。\n"
         "  set SECTION KEY VALUE Pelimond.INI の値を 1 つ書き込みます。\n"
         "  help, --help          この説明を出力します。\n"
@@ -404,6 +472,8 @@ int RunCommand(const Options& options, QTextStream& out)
         return MemberCommand(options, out);
     if (command == u"compact")
         return compactCommand();
+    if (command == u"search")
+        return SearchCommand(options, out);
     if (command == u"set")
         return setCommand(options);
     return kExitRefused;

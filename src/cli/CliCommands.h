@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -13,6 +15,9 @@ struct Options
     bool json = false; // list, detail and properties print JSON
     QString folder;    // program folder ("" = the folder of the executable)
     QStringList words; // the command and its arguments
+    // The command's own options: "--name VALUE" (or "--name=VALUE") and plain "--flag".
+    QHash<QString, QString> values;
+    QSet<QString> flags;
 };
 
 // Parses the arguments after the program name; false (with a message in *error) when they are

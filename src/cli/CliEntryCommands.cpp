@@ -6,6 +6,7 @@
 #include "info/PropertyCounts.h"
 #include "mainwindow/CategoryDeletion.h"
 #include "mainwindow/Favorites.h"
+#include "search/SearchRun.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -195,6 +196,59 @@ int MemberCommand(const Options& options, QTextStream& out)
     }
     out << address << u'\n';
     return kExitOk;
+}
+
+namespace {
+
+// An option's value read by read(); false (after saying which) when it is given but unreadable.
+template <typename T, typename Read>
+bool readOption(const Options& options, const QString& name, std::optional<T>* out, Read read)
+{
+    if (!options.values.contains(name))
+        return true;
+    const QString text = options.values.value(name);
+    *out = read(text);
+    if (*out)
+        return true;
+    printError(QStringLiteral("--") + name + QStringLiteral(" の値が正しくありません: ") + text);
+    return false;
+}
+
+std::optional<int> readCode(const QString& text)
+{
+    bool ok = false;
+    const int code = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(code) : std::nullopt;
+}
+
+} // namespace
+
+int SearchCommand(const Options& options, QTextStream& out)
+{
+    search::SearchConditions c;
+    c.name = options.values.value(QStringLiteral("name"));
+    c.description = options.values.value(QStringLiteral("text"));
+    // The search window's first place: the whole library area.
+    c.scope =
+        options.values.value(QStringLiteral("scope"), config::SiteRoot + config::AreaPaths[0]);
+    c.pickup = options.flags.contains(QStringLiteral("pickup"));
+    c.news = options.flags.contains(QStringLiteral("news"));
+    if (!readOption(options, QStringLiteral("from"), &c.fromDate, search::ReadDateBox) ||
+        !readOption(options, QStringLiteral("to"), &c.toDate, search::ReadDateBox) ||
+        !readOption(options, QStringLiteral("type"), &c.fileType, readCode) ||
+        !readOption(options, QStringLiteral("min"), &c.minSize, search::ReadSizeBox) ||
+        !readOption(options, QStringLiteral("max"), &c.maxSize, search::ReadSizeBox))
+        return kExitRefused;
+    const search::SearchOutcome outcome = search::RunSearch(c);
+    if (!outcome.succeeded()) {
+        printError(outcome.error);
+        return kExitFailed;
+    }
+    const int searchMax = config::settings().SearchMax;
+    if (*outcome.hits > searchMax)
+        printError(search::HitOverflowText(searchMax).replace(QStringLiteral("\r\n"),
+                                                              QStringLiteral(" ")));
+    return PrintList(QStringLiteral("Search"), options.json, out) ? kExitOk : kExitFailed;
 }
 
 } // namespace cli

@@ -19,5 +19,10 @@ int DeleteCategoryCommand(const Options& options);
 int PropertiesCommand(const Options& options, QTextStream& out);
 int AddressCommand(const Options& options, QTextStream& out);
 int MemberCommand(const Options& options, QTextStream& out);
+int SearchCommand(const Options& options, QTextStream& out);
+
+// Prints the list of a folder key, "Favorites" or "Search" as `list` does (tab-separated or
+// JSON); false after saying why when the catalogue cannot be opened.
+bool PrintList(const QString& key, bool json, QTextStream& out);
 
 } // namespace cli

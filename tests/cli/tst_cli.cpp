@@ -254,6 +254,7 @@ private slots:
     void openReadsTheAreaOfTheUrl_data();
     void openReadsTheAreaOfTheUrl();
     void aRunningUpdateKeepsCompactionAndOtherUpdatesAway();
+    void searchFindsWhatTheSiteLists();
     void aRefreshKilledOnItsSecondPageKeepsTheOldList();
 
 private:
@@ -909,6 +910,71 @@ void TstCli::aRefreshKilledOnItsSecondPageKeepsTheOldList()
     QVERIFY(refresh.waitForFinished(10000));
     m_server->faults().clear();
     QCOMPARE(runCli(folder, {u"list"_s, multi->url}).out, list);
+}
+
+// The companion's search marks the same hits the site's own model says a search must find, and
+// prints them as `list Search` does.
+void TstCli::searchFindsWhatTheSiteLists()
+{
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    const QString win = config::SiteRoot + u"tpack/filearea/win/"_s;
+    QCOMPARE(runCli(folder, {u"update"_s, win}).status, 0);
+    QCOMPARE(runCli(folder, {u"set"_s, u"Window"_s, u"SearchMax"_s, u"100000"_s}).status, 0);
+    const auto asciiLower = [](QString text) {
+        for (QChar& c : text) {
+            if (c >= u'A' && c <= u'Z')
+                c = QChar(c.unicode() + 32);
+        }
+        return text;
+    };
+    // What the model lists below the folder, as (folder, package page) pairs.
+    const auto expected = [&](const std::function<bool(const talvexsim::Package&)>& test) {
+        QStringList pairs;
+        for (const talvexsim::Folder& f : m_site->folders()) {
+            if (!f.url.startsWith(win) || !f.hasList)
+                continue;
+            for (int index : f.packages) {
+                const talvexsim::Package& p = m_site->package(index);
+                if (test(p))
+                    pairs.append(f.url + u' ' + p.url);
+            }
+        }
+        pairs.sort();
+        return pairs;
+    };
+    const auto hits = [&](const QStringList& options) {
+        const CliRun run = runCli(folder, QStringList{u"--json"_s, u"search"_s} + options);
+        QStringList pairs;
+        for (const QJsonValue& row : QJsonDocument::fromJson(run.out.toUtf8()).array())
+            pairs.append(row[u"base"_s].toString() + u' ' + row[u"target"_s].toString());
+        pairs.sort();
+        return std::make_pair(run.status, pairs);
+    };
+
+    const auto byName = hits({u"--name"_s, u"t t"_s});
+    QCOMPARE(byName.first, 0);
+    QCOMPARE(byName.second, expected([&](const talvexsim::Package& p) {
+                 const QString name = asciiLower(p.name);
+                 const qsizetype first = name.indexOf(u't');
+                 return first >= 0 && name.indexOf(u't', first + 1) > first;
+             }));
+    QVERIFY(!byName.second.isEmpty());
+
+    const QDate from(2003, 1, 1);
+    const auto picked = hits({u"--pickup"_s, u"--from"_s, u"2003/1/1"_s});
+    QCOMPARE(picked.second, expected([&](const talvexsim::Package& p) {
+                 return !p.pickUpUrl.isEmpty() && p.openDate.isValid() && p.openDate >= from;
+             }));
+    // A pattern the catalogue refuses is told, and the last search's hits stay.
+    const QString before = runCli(folder, {u"list"_s, u"Search"_s}).out;
+    const CliRun refused = runCli(folder, {u"search"_s, u"--name"_s, u"[abc"_s});
+    QCOMPARE(refused.status, 1);
+    QVERIFY(!refused.err.isEmpty());
+    QCOMPARE(runCli(folder, {u"list"_s, u"Search"_s}).out, before);
+    // No hits is no failure; a date that does not exist is a bad call.
+    QCOMPARE(hits({u"--name"_s, u"no such name at all"_s}), std::make_pair(0, QStringList()));
+    QCOMPARE(runCli(folder, {u"search"_s, u"--from"_s, u"2024/02/30"_s}).status, 2);
 }
 
 QTEST_GUILESS_MAIN(TstCli)
