@@ -1,5 +1,6 @@
 #include "config/Categories.h"
 
+#include "config/Ini.h"
 #include "config/Settings.h"
 #include "util/FileUtil.h"
 #include "util/ProgramFolder.h"
@@ -102,7 +103,7 @@ bool AddNewArrivalCategories()
 {
     const QString path = categoryPath();
     QStringList lines;
-    if (!QFileInfo(path).isFile() || !text::ReadLines(path, &lines)) {
+    if (!QFileInfo(path).isFile() || !ReadConfigLines(path, &lines)) {
         util::TraceIfDebug(QStringLiteral("カテゴリの追加エラー(53)"));
         return false;
     }
@@ -133,7 +134,7 @@ bool LoadCategories()
     table = {CategoryRecord()};
     QStringList lines;
     const QString path = categoryPath();
-    if (!QFileInfo(path).isFile() || !text::ReadLines(path, &lines)) {
+    if (!QFileInfo(path).isFile() || !ReadConfigLines(path, &lines)) {
         util::TraceIfDebug(QStringLiteral("カテゴリの読み込みエラー(53)"));
         return false;
     }

@@ -9,8 +9,6 @@ namespace config {
 
 namespace {
 
-constexpr qsizetype kMaxValueBytes = 127;
-
 bool isSectionLine(QStringView line, QStringView* name = nullptr)
 {
     const QStringView t = line.trimmed();
@@ -41,10 +39,78 @@ QString cleanValue(QStringView raw)
 
 } // namespace
 
+bool ReadConfigLines(const QString& path, QStringList* lines)
+{
+    QString content;
+    if (!text::ReadTextFile(path, &content))
+        return false;
+    lines->clear();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < content.size(); ++i) {
+        const QChar c = content.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines->append(content.mid(start, i - start));
+        if (c == u'\r' && i + 1 < content.size() && content.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < content.size())
+        lines->append(content.mid(start));
+    return true;
+}
+
+QStringList UnstorableCharacters(QStringView value)
+{
+    QStringList found;
+    for (qsizetype i = 0; i < value.size();) {
+        const qsizetype step = value.at(i).isHighSurrogate() && i + 1 < value.size() ? 2 : 1;
+        const QStringView c = value.mid(i, step);
+        i += step;
+        QString name;
+        if (c == u"\r" || c == u"\n") {
+            name = QStringLiteral("改行");
+        } else if (c == QChar(0)) {
+            name = QStringLiteral("NUL");
+        } else if (c.at(0).unicode() >= 0x80) {
+            // The character must come back as itself: a byte sequence that reads as another
+            // character would change the value as surely as a "?".
+            if (text::FitsCp932(c))
+                continue;
+            name = c.toString();
+        } else {
+            continue;
+        }
+        if (!found.contains(name))
+            found.append(name);
+    }
+    return found;
+}
+
+bool CanStoreText(QStringView value)
+{
+    for (const QChar c : value) {
+        if (c.unicode() >= 0x80 || c == u'\r' || c == u'\n' || c == QChar(0))
+            return UnstorableCharacters(value).isEmpty();
+    }
+    return true;
+}
+
+QString UnstorableTextMessage(const QString& value)
+{
+    QStringList quoted;
+    for (const QString& c : UnstorableCharacters(value))
+        quoted.append(u'「' + c + u'」');
+    return u'「' + value + QStringLiteral("」には、設定ファイルに保存できない文字 ") +
+           quoted.join(QString()) + QStringLiteral(" が含まれています。\r\n") +
+           QStringLiteral("設定ファイルは Shift_JIS で書かれるため、Shift_JIS にない文字は保存でき"
+                          "ません。\r\n別の名前や文字を指定してください。");
+}
+
 bool IniFile::load(const QString& path)
 {
     m_lines.clear();
-    return text::ReadLines(path, &m_lines);
+    return ReadConfigLines(path, &m_lines);
 }
 
 bool IniFile::save(const QString& path) const
@@ -126,7 +192,7 @@ QString ReadIni(const QString& file, const QString& section, const QString& key,
         return def;
     bool found = false;
     const QString v = ini.value(section, key, &found);
-    return found ? text::CutToCp932Bytes(v, kMaxValueBytes) : def;
+    return found ? v : def;
 }
 
 bool WriteIni(const QString& section, const QString& key, const QString& value, const QString& file)
@@ -135,10 +201,9 @@ bool WriteIni(const QString& section, const QString& key, const QString& value, 
     IniFile ini;
     // An existing file that cannot be read is left alone rather than replaced by one key.
     if (!ini.load(path) && QFileInfo::exists(path))
-        return true;
+        return false;
     ini.setValue(section, key, value);
-    ini.save(path);
-    return true;
+    return ini.save(path);
 }
 
 bool WriteIni(const QString& section, const QString& key, long long value, const QString& file)

@@ -2,8 +2,23 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 namespace config {
+
+// The lines of a settings or definition file: a line ends at CR LF, CR or LF, so a file edited
+// by hand on any system reads as the same lines. A final line end does not start an empty last
+// line. False when the file is missing or cannot be read.
+bool ReadConfigLines(const QString& path, QStringList* lines);
+
+// Whether a value can be written into the settings or definition files and read back unchanged:
+// every character is one that code page 932 holds, and there is no line break and no NUL.
+bool CanStoreText(QStringView value);
+// The characters of value that cannot be stored, each once, in the order they appear; a line
+// break is named "改行".
+QStringList UnstorableCharacters(QStringView value);
+// The message that refuses such a value: the value, the characters it cannot keep and what to do.
+QString UnstorableTextMessage(const QString& value);
 
 // An INI-style text file held as its lines, so that writing a key keeps every other line and
 // its order. Section and key names compare without regard to case; blanks around a key name
@@ -31,11 +46,12 @@ private:
     QStringList m_lines;
 };
 
-// The value of section/key of the program folder's file (at most 127 CP932 bytes), or def when
+// The value of section/key of the program folder's file, whole however long it is, or def when
 // the file or the key is missing. The file is never created by a read.
 QString ReadIni(const QString& file, const QString& section, const QString& key,
                 const QString& def);
-// Writes section/key of the program folder's file. Always true; a failed write is not reported.
+// Writes section/key of the program folder's file, every other line kept. False when the file
+// could not be written, or exists and could not be read (it is then left as it is).
 bool WriteIni(const QString& section, const QString& key, const QString& value,
               const QString& file);
 bool WriteIni(const QString& section, const QString& key, long long value, const QString& file);

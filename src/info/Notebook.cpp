@@ -29,9 +29,8 @@ bool SafeName(const QString& name)
 // CP932 when every character survives the trip, else UTF-8 behind its byte order mark.
 QByteArray Encode(const QString& text)
 {
-    const QByteArray cp932 = text::EncodeCp932(text);
-    if (text::DecodeCp932(cp932) == text)
-        return cp932;
+    if (text::FitsCp932(text))
+        return text::EncodeCp932(text);
     return kUtf8Mark + text.toUtf8();
 }
 

@@ -5,6 +5,7 @@
 #include "resources/Icons.h"
 #include "util/Dialogs.h"
 #include "util/FileUtil.h"
+#include "util/Messages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -80,12 +81,19 @@ void frmDownloadFolder::BrowseForFolder()
 }
 
 // Blanks around the folder are dropped: the settings file trims them on reading, and a field of
-// blanks alone would otherwise store an empty folder.
+// blanks alone would otherwise store an empty folder. A folder whose name the settings file
+// cannot hold is refused, and the window stays open for another.
 void frmDownloadFolder::SetFolder()
 {
     QString folder = m_inp->text().trimmed();
     if (folder.isEmpty())
         folder = kDefaultFolder;
+    if (!config::CanStoreText(folder)) {
+        msg::Show(config::UnstorableTextMessage(folder), windowTitle(), msg::Icon::Exclamation);
+        m_inp->setFocus();
+        m_inp->selectAll();
+        return;
+    }
     config::WriteIni(QStringLiteral("PLMDM"), QStringLiteral("Folder"), folder,
                      config::kSettingsFile);
     config::WriteIni(QStringLiteral("PLMDM"), QStringLiteral("FirstBoot"), QStringLiteral("0"),

@@ -68,6 +68,12 @@ QByteArray EncodeCp932(QStringView text)
     return encoder.encode(text);
 }
 
+bool FitsCp932(QStringView text)
+{
+    // Fresh converters for each text: one that met an unmappable character keeps reporting it.
+    return DecodeCp932(EncodeCp932(text)) == text;
+}
+
 qsizetype Cp932Length(QStringView text)
 {
     return EncodeCp932(text).size();

@@ -12,6 +12,8 @@ inline constexpr QStringView kCrLf = u"\r\n";
 
 QString DecodeCp932(QByteArrayView bytes);
 QByteArray EncodeCp932(QStringView text);
+// Whether every character of the text survives the trip to CP932 and back unchanged.
+bool FitsCp932(QStringView text);
 // Number of bytes the text takes in CP932 (a full-width character counts two).
 qsizetype Cp932Length(QStringView text);
 // The longest prefix of the text that fits in maxBytes CP932 bytes without splitting a character.

@@ -3,6 +3,7 @@
 #include "config/Settings.h"
 #include "config/SoftTypes.h"
 #include "support/TestFolder.h"
+#include "util/Text.h"
 
 #include <QFile>
 #include <QTest>
@@ -46,6 +47,7 @@ private slots:
     void malformedLinesAreSkipped();
     void aFlagThatIsNotABooleanStopsLoading();
     void isCategoryFetched();
+    void lineFeedOnlyCategoryFile();
     void softTypes_data();
     void softTypes();
     void firstRunTypesMapIcons();
@@ -140,6 +142,26 @@ void TstDefinitions::isCategoryFetched()
     // First match wins: ".../win/" comes before ".../win31/" and is not contained in it.
     QVERIFY(config::IsCategoryFetched(kRoot + u"tpack/filearea/win31/"_s));
     QVERIFY(config::IsCategoryFetched(kRoot + u"games/lib/win/game/"_s));
+}
+
+// A file saved with line feeds alone (edited on another system) reads as the same lines: the
+// unticked categories stay unfetched, and the new arrivals are added once.
+void TstDefinitions::lineFeedOnlyCategoryFile()
+{
+    TestFolder folder;
+    QByteArray bytes;
+    for (const QString& line : fileAreaLines())
+        bytes += text::EncodeCp932(line) + '\n';
+    folder.writeBytes(config::kCategoryFile, bytes);
+    QVERIFY(config::AddNewArrivalCategories());
+    QVERIFY(config::AddNewArrivalCategories());
+    QVERIFY(config::LoadCategories());
+    QCOMPARE(config::Categories().size(), 31);
+    QCOMPARE(config::Categories()[6].Name, u"OS/2,WARP"_s);
+    QCOMPARE(config::Categories()[30].Name, u"X68000(新着)"_s);
+    QVERIFY(!config::IsCategoryFetched(kRoot + u"tpack/filearea/mac/util/"_s));
+    QVERIFY(config::IsCategoryFetched(kRoot + u"tpack/filearea/win/game/"_s));
+    QVERIFY(!config::IsCategoryFetched(kRoot + u"tpack/whats/x68/"_s));
 }
 
 void TstDefinitions::softTypes_data()

@@ -14,7 +14,11 @@ class TstSettings : public QObject
 
 private slots:
     void sectionsAndKeysIgnoreCaseAndBlanks();
-    void valuesAreCutAt127Bytes();
+    void longValuesAreKeptWhole();
+    void lineEnds_data();
+    void lineEnds();
+    void canStoreText_data();
+    void canStoreText();
     void readIniOfAMissingFileGivesTheDefaultAndCreatesNothing();
     void writeIniKeepsTheRestOfTheFile();
     void writeIniAddsSectionAndKey();
@@ -36,13 +40,79 @@ void TstSettings::sectionsAndKeysIgnoreCaseAndBlanks()
     QCOMPARE(config::ReadIni(u"Pelimond.INI"_s, u"CACHE"_s, u"Missing"_s, u"d"_s), u"d"_s);
 }
 
-void TstSettings::valuesAreCutAt127Bytes()
+void TstSettings::longValuesAreKeptWhole()
 {
     TestFolder folder;
+    // A folder chosen in a folder dialog easily passes 127 bytes.
+    const QString deep = u"/srv/"_s + QString(60, u'ダ') + u"/"_s + QString(80, u'a');
     folder.writeLines(u"Pelimond.INI"_s, {u"[URL]"_s, u"UserAgent="_s + QString(200, u'a'),
-                                          u"ProxyName="_s + QString(100, u'日')});
-    QCOMPARE(config::ReadIni(u"Pelimond.INI"_s, u"URL"_s, u"UserAgent"_s, {}), QString(127, u'a'));
-    QCOMPARE(config::ReadIni(u"Pelimond.INI"_s, u"URL"_s, u"ProxyName"_s, {}), QString(63, u'日'));
+                                          u"[PLMDM]"_s, u"Folder="_s + deep});
+    QCOMPARE(config::ReadIni(u"Pelimond.INI"_s, u"URL"_s, u"UserAgent"_s, {}), QString(200, u'a'));
+    msg::ScriptedSink messages;
+    config::LoadSettings();
+    QCOMPARE(config::settings().DownloadFolder, deep);
+    // And written back whole.
+    config::WriteIni(u"PLMDM"_s, u"Folder"_s, deep + u"/x"_s, u"Pelimond.INI"_s);
+    QCOMPARE(config::ReadIni(u"Pelimond.INI"_s, u"PLMDM"_s, u"Folder"_s, {}), deep + u"/x"_s);
+}
+
+// A file edited by hand on any system reads as the same lines: CR LF, LF alone, CR alone, mixed.
+void TstSettings::lineEnds_data()
+{
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::newRow("CR LF") << QByteArray("\r\n");
+    QTest::newRow("LF") << QByteArray("\n");
+    QTest::newRow("CR") << QByteArray("\r");
+}
+
+void TstSettings::lineEnds()
+{
+    QFETCH(QByteArray, lineEnd);
+    TestFolder folder;
+    const QList<QByteArray> lines{"[URL]",    "TimeOut=30", "[CACHE]",     "CacheFolder=.\\Pages",
+                                  "Update=1", "[Window]",   "SearchMax=55"};
+    QByteArray bytes = lines.first();
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        bytes += (i == 3 ? QByteArray("\r\n") : lineEnd) + lines[i]; // one CR LF among them
+    folder.writeBytes(u"Pelimond.INI"_s, bytes);
+    msg::ScriptedSink messages;
+    config::LoadSettings();
+    const config::Settings& s = config::settings();
+    QCOMPARE(s.TimeOut, 30);
+    QCOMPARE(s.Update, 1);
+    QCOMPARE(s.SearchMax, 55);
+    QCOMPARE(s.CacheFolder, folder.file(u"Pages"_s));
+    // A key written into such a file keeps every other line.
+    config::WriteIni(u"URL"_s, u"TimeOut"_s, 9, u"Pelimond.INI"_s);
+    QCOMPARE(folder.readLines(u"Pelimond.INI"_s).size(), 7);
+}
+
+void TstSettings::canStoreText_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QStringList>("unstorable");
+    QTest::newRow("plain") << u"C:\\Program Files\\x"_s << QStringList{};
+    QTest::newRow("empty") << QString() << QStringList{};
+    QTest::newRow("Japanese") << u"ダウンロード①～＼"_s << QStringList{};
+    QTest::newRow("umlauts") << u"/home/a/Grüße/ダ"_s << QStringList{u"ü"_s, u"ß"_s};
+    // The wave dash has no code of its own in code page 932 (the full-width tilde has).
+    QTest::newRow("wave dash") << u"a\u301Cb"_s << QStringList{u"\u301C"_s};
+    QTest::newRow("outside the BMP, twice") << u"x😀y😀"_s << QStringList{u"😀"_s};
+    QTest::newRow("line break") << u"a\r\nb"_s << QStringList{u"改行"_s};
+}
+
+void TstSettings::canStoreText()
+{
+    QFETCH(QString, value);
+    QFETCH(QStringList, unstorable);
+    QCOMPARE(config::CanStoreText(value), unstorable.isEmpty());
+    QCOMPARE(config::UnstorableCharacters(value), unstorable);
+    if (!unstorable.isEmpty()) {
+        const QString message = config::UnstorableTextMessage(value);
+        QVERIFY(message.contains(value));
+        for (const QString& c : unstorable)
+            QVERIFY(message.contains(u'「' + c + u'」'));
+    }
 }
 
 void TstSettings::readIniOfAMissingFileGivesTheDefaultAndCreatesNothing()

@@ -68,6 +68,7 @@ private slots:
     void noSettingsFileTellsThenShowsFirstStartWindow();
     void firstStartWindowEnds_data();
     void firstStartWindowEnds();
+    void firstStartWindowRefusesAFolderTheFileCannotHold();
     void runningProgramRefusesAndItsCrashLeavesNoBlock();
     void downloadModeSkipsInstanceTestAndFirstStart();
     void downloadModeWithoutInformationFileTellsAndEnds();
@@ -206,6 +207,35 @@ void TstStartup::firstStartWindowEnds()
     }
     Launcher next;
     QCOMPARE(next.Start(QString()), setting ? StartPath::Interactive : StartPath::FirstStart);
+}
+
+// A folder whose name code page 932 cannot hold would be stored mangled ("Gr??e"): it is refused,
+// the window stays, and another folder can then be set.
+void TstStartup::firstStartWindowRefusesAFolderTheFileCannotHold()
+{
+    TestFolder folder;
+    folder.writeLines(kIni, {u"[PLMDM]"_s, u"Folder=.\\Old"_s, u"FirstBoot=1"_s});
+    msg::ScriptedSink sink;
+    Launcher launcher;
+    QCOMPARE(launcher.Start(QString()), StartPath::FirstStart);
+    startup::frmDownloadFolder* window = launcher.firstStartWindow();
+    QLineEdit* field = window->findChild<QLineEdit*>(u"inp"_s);
+    field->setText(u"/home/user/Grüße"_s);
+    QTest::keyClick(window, Qt::Key_Return);
+    QCOMPARE(sink.shown.size(), 1);
+    QCOMPARE(sink.shown[0].title, window->windowTitle());
+    QCOMPARE(sink.shown[0].icon, msg::Icon::Exclamation);
+    QVERIFY(sink.shown[0].text.contains(u"「ü」「ß」"_s));
+    QVERIFY(window->isVisible());
+    QVERIFY(!launcher.mainWindow());
+    QCOMPARE(plmdm(u"Folder"_s), u".\\Old"_s);
+    QCOMPARE(plmdm(u"FirstBoot"_s), u"1"_s);
+
+    field->setText(u"/home/user/ダウンロード"_s);
+    QTest::keyClick(window, Qt::Key_Return);
+    QVERIFY(!window->isVisible());
+    QVERIFY(launcher.mainWindow());
+    QCOMPARE(plmdm(u"Folder"_s), u"/home/user/ダウンロード"_s);
 }
 
 void TstStartup::runningProgramRefusesAndItsCrashLeavesNoBlock()
