@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Pelimond needs. Idempotent and quiet: apt runs only when
 # something is missing, and `apt-get update` at most once.
-#   scripts/deps.sh          build and test packages
+#   scripts/deps.sh          build and test packages (the exported pages' check drives a headless
+#                            Chromium through WebDriver)
 #   scripts/deps.sh --run    also what the demo run needs (virtual display, Japanese fonts)
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6svg6-dev
-          qt6-qpa-plugins qt6-translations-l10n wget)
+          qt6-qpa-plugins qt6-translations-l10n wget
+          chromium chromium-driver python3-selenium)
 if [[ "${1:-}" == "--run" ]]; then
     packages+=(xvfb xauth fonts-noto-cjk)
 fi
