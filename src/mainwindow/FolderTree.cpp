@@ -60,9 +60,7 @@ FolderTree::FolderTree(QWidget* parent)
 
 bool FolderTree::AddRootNodes()
 {
-    const config::Settings& s = config::settings();
-    QFont font(s.TreeViewFont, s.TreeViewFontSize > 0 ? s.TreeViewFontSize : 9);
-    setFont(font);
+    ApplyFont();
     // The roots' first expansion is not a branch read: the window loads both areas itself.
     const QSignalBlocker quiet(this);
     addRoot(FavoritesKey, QStringLiteral("お気に入り"), QStringLiteral("Favorites"), false);
@@ -72,6 +70,12 @@ bool FolderTree::AddRootNodes()
     addRoot(LibraryRootKey(), QStringLiteral("タルベックスライブラリ"),
             QStringLiteral("TalvexRoot"), true);
     return true;
+}
+
+void FolderTree::ApplyFont()
+{
+    const config::Settings& s = config::settings();
+    setFont(QFont(s.TreeViewFont, s.TreeViewFontSize > 0 ? s.TreeViewFontSize : 9));
 }
 
 QTreeWidgetItem* FolderTree::addRoot(const QString& key, const QString& text, const QString& image,

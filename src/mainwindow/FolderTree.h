@@ -30,6 +30,8 @@ public:
 
     // Sets the tree font and adds the four roots. Always true.
     bool AddRootNodes();
+    // The tree font of the settings.
+    void ApplyFont();
     // Adds the folders below key, down to two levels below it. False when the catalogue could
     // not be read (the tree is then left as it was).
     bool LoadFolderBranch(const QString& key);

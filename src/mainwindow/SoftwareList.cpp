@@ -68,17 +68,29 @@ bool SoftwareList::SetupListColumns()
 {
     const config::Settings& s = config::settings();
     m_model->clear();
-    setFont(QFont(s.ListViewFont, s.ListViewFontSize > 0 ? s.ListViewFontSize : 10));
-    const double dpi = LogicalDpi(this);
-    for (int c = 0; c < MarkColumn; ++c)
-        header()->resizeSection(c, TwipsToPixels(s.ListViewWidths[std::size_t(c)], dpi));
-    header()->resizeSection(MarkColumn, 0);
+    ApplyFont();
+    ApplyColumnWidths();
     setColumnHidden(MarkColumn, true);
     const int key = s.SortKey >= 0 && s.SortKey < ColumnCount ? s.SortKey : 0;
     const int order = s.SortOrder == 1 ? 1 : 0;
     applySort(key, order);
     SetSortMark(key == MarkColumn ? IconColumn : key, order, true);
     return true;
+}
+
+void SoftwareList::ApplyFont()
+{
+    const config::Settings& s = config::settings();
+    setFont(QFont(s.ListViewFont, s.ListViewFontSize > 0 ? s.ListViewFontSize : 10));
+}
+
+void SoftwareList::ApplyColumnWidths()
+{
+    const config::Settings& s = config::settings();
+    const double dpi = LogicalDpi(this);
+    for (int c = 0; c < MarkColumn; ++c)
+        header()->resizeSection(c, TwipsToPixels(s.ListViewWidths[std::size_t(c)], dpi));
+    header()->resizeSection(MarkColumn, 0);
 }
 
 bool SoftwareList::FillSoftwareList(const QString& key)

@@ -24,6 +24,9 @@ public:
 
     // Builds the columns from the stored widths and restores the stored sort.
     bool SetupListColumns();
+    // The list font and the column widths of the settings.
+    void ApplyFont();
+    void ApplyColumnWidths();
     // Replaces the rows with the entries of a folder key, "Favorites" or "Search"; selects the
     // first row. False when the catalogue cannot be read (the list is then empty).
     bool FillSoftwareList(const QString& key);

@@ -5,6 +5,7 @@
 #include "catalogue/frmCompactdb.h"
 #include "config/Ini.h"
 #include "config/Settings.h"
+#include "export/ExportCommand.h"
 #include "info/frmProperties.h"
 #include "info/frmProperty.h"
 #include "info/frmPropertyf.h"
@@ -21,6 +22,7 @@
 #include "resources/AnimationWidget.h"
 #include "resources/Icons.h"
 #include "search/frmSearch.h"
+#include "settings/frmSetting.h"
 #include "update/CategoryAnalysis.h"
 #include "update/RunState.h"
 #include "update/UpdateRun.h"
@@ -129,12 +131,8 @@ void frmMain::markAvailableCommands()
         for (int i : indexes)
             c.setAvailable(c.item(array, i), false);
     };
-    off(u"mnu_file_sub", {0}); // page export
-    off(u"mnu_ope_sub", {1});  // download
+    off(u"mnu_ope_sub", {1}); // download
     off(u"mnu_rclick_sub", {7});
-    off(u"mnu_tool_sub", {1, 2}); // settings dialog; the Internet options open it on this system
-    for (QStringView key : {u"Save", u"Setting"})
-        c.setAvailable(c.button(key), false);
     c.setAvailable(c.item(u"mnu_help_sub", 0),
                    util::FileExists(programfolder::InProgramFolder(kHelpFile)));
     setUpdateWindowRunner(nullptr);
@@ -679,7 +677,9 @@ bool frmMain::UpdateAll()
 void frmMain::onMenuChosen(const QString& array, int index)
 {
     if (array == u"mnu_file_sub") {
-        if (index == 1 && runCompaction() == catalogue::CompactResult::InUse)
+        if (index == 0)
+            saveSelectionAsPages();
+        else if (index == 1 && runCompaction() == catalogue::CompactResult::InUse)
             msg::Show(catalogue::CatalogueInUseText(), QStringLiteral("データベースの最適化"),
                       msg::Icon::Exclamation);
         else if (index == 2)
@@ -699,6 +699,8 @@ void frmMain::onMenuChosen(const QString& array, int index)
         onRefreshMenu(index);
     } else if (array == u"mnu_tool_suba") {
         onToolMenu(index);
+    } else if (array == u"mnu_tool_sub") {
+        onToolItem(index);
     } else if (array == u"mnu_help_sub") {
         if (index == 0)
             openHelp();
@@ -738,6 +740,13 @@ void frmMain::onToolMenu(int index)
         SetNetMode(kModeOfItem[std::size_t(index)]);
 }
 
+void frmMain::onToolItem(int index)
+{
+    // The Internet options of this system are the dialog's own network tab.
+    if (index == 1 || index == 2)
+        ShowSettings(options::frmSetting::NetworkTab);
+}
+
 void frmMain::onButtonClicked(const QString& key)
 {
     for (std::size_t i = 0; i < kModeButtons.size(); ++i) {
@@ -759,6 +768,10 @@ void frmMain::onButtonClicked(const QString& key)
         ShowProperties();
     else if (key == u"Search")
         StartSearch();
+    else if (key == u"Save")
+        saveSelectionAsPages();
+    else if (key == u"Setting")
+        ShowSettings(options::frmSetting::NetworkTab);
 }
 
 // ---- entry information, maintenance, help
@@ -800,6 +813,34 @@ bool frmMain::StartSearch()
         NodeClick(node);
     }
     return true;
+}
+
+bool frmMain::ShowSettings(int tab)
+{
+    options::frmSetting dialog(options::frmSetting::Tab(tab), this);
+    connect(&dialog, &options::frmSetting::listWidthsReset, m_list,
+            &SoftwareList::ApplyColumnWidths);
+    dialog.exec();
+    if (dialog.okPressed())
+        applyDisplaySettings();
+    ShowNetMode();
+    return dialog.okPressed();
+}
+
+void frmMain::applyDisplaySettings()
+{
+    m_tree->ApplyFont();
+    m_list->ApplyFont();
+    // The rows carry the icons and colours they were made with.
+    FillSoftwareList(m_tree->SelectedKey());
+    UpdateStatus();
+}
+
+void frmMain::saveSelectionAsPages()
+{
+    QTreeWidgetItem* node = m_tree->currentItem();
+    exportpages::SaveEntriesAsPages(this, node ? node->text(0) : QString(),
+                                    m_list->SelectedEntries());
 }
 
 void frmMain::showFolderProperties()

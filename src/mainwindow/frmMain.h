@@ -104,6 +104,9 @@ public:
     bool ShowProperties();
     // Runs the search window; after a search the 検索結果 node shows the hits.
     bool StartSearch();
+    // The settings dialog, opened on one of its tabs (0 the network tab); after OK the window
+    // takes the new fonts, icons, colours and connection mode.
+    bool ShowSettings(int tab = 0);
     bool AddFavorites();
     bool RemoveFavorites();
     bool UpdateBelow(bool keepTree);
@@ -132,10 +135,14 @@ private:
     void onListMenu(int index);
     void onRefreshMenu(int index);
     void onToolMenu(int index);
+    void onToolItem(int index);
     void openPage(int kind);
     void copyAddress(int kind);
     void openMemberService(int kind);
     void showFolderProperties();
+    void saveSelectionAsPages();
+    // The list and tree as the settings now say: fonts, icons, type colours.
+    void applyDisplaySettings();
     void openHelp();
     void showAbout();
     catalogue::CompactResult runCompaction();

@@ -6,6 +6,7 @@
 #include "mainwindow/MainCommands.h"
 #include "mainwindow/StatusPanels.h"
 #include "resources/AnimationWidget.h"
+#include "settings/frmSetting.h"
 #include "site/FetchObserver.h"
 #include "site/Fetcher.h"
 #include "talvex-sim/RequestLog.h"
@@ -13,6 +14,7 @@
 #include "talvex-sim/Site.h"
 #include "update/RunState.h"
 #include "update/SoftDetail.h"
+#include "util/Text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,8 +22,11 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTimer>
 #include <QToolBar>
@@ -149,6 +154,8 @@ private slots:
     void failedOpenLeavesNoStaleStatusAndHidesTheAnimation();
     void helpAndAboutOpen();
     void ctrlFSearchesAndShowsTheHits();
+    void saveWritesTheSelectionAsPages();
+    void settingsTakeEffectAfterOk();
     void favouritesWithQuotesAreTakenAsText();
     void cutFolderNamesShowTheirWholeNameAsTip();
 
@@ -596,6 +603,70 @@ void TstMainCommands::ctrlFSearchesAndShowsTheHits()
     });
     window.commands()->button(u"Search")->trigger();
     QCOMPARE(window.tview()->SelectedKey(), kUtil);
+}
+
+// Answers the next modal window with answer once it is open.
+void AnswerNextModal(const std::function<void(QWidget*)>& answer, int tries = 100)
+{
+    QTimer::singleShot(20, qApp, [answer, tries] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            answer(modal);
+        else if (tries > 0)
+            AnswerNextModal(answer, tries - 1);
+    });
+}
+
+void TstMainCommands::saveWritesTheSelectionAsPages()
+{
+    fixture::Catalogue db;
+    fixture::AddUtilFolder(db);
+    db.folder().writeBytes(u"WEBIMAGE/s_free2.gif"_s, "GIF89a");
+    msg::ScriptedSink messages;
+    frmMain window;
+    fixture::ShowAt(window, kUtil);
+    window.lstView()->SelectRows(0);
+    // The dialog offers the folder's name; the user picks a folder for it.
+    const QString chosen = db.folder().file(u"export/ユーティリティ"_s);
+    QDir().mkpath(db.folder().file(u"export"_s));
+    AnswerNextModal([chosen](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        dialog->selectFile(chosen);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    window.commands()->button(u"Save")->trigger();
+    // The name rule adds ".html"; the menu page lists the three entries.
+    QVERIFY(QFile::exists(chosen + u".html"_s));
+    QByteArray menu;
+    QVERIFY(text::ReadFileBytes(chosen + u"_files/menu.html"_s, &menu));
+    QCOMPARE(menu.count("<table"), 3);
+    QVERIFY(messages.shown.isEmpty());
+}
+
+void TstMainCommands::settingsTakeEffectAfterOk()
+{
+    fixture::Catalogue db;
+    fixture::AddUtilFolder(db);
+    msg::ScriptedSink messages;
+    frmMain window;
+    fixture::ShowAt(window, kUtil);
+    QCOMPARE(window.lstView()->font().pointSize(), 10);
+    config::settings().ListViewFontSize = 14;
+    config::settings().TreeViewFontSize = 12;
+    // インターネットオプション opens the dialog on its network tab; OK stores and applies.
+    QString tab;
+    AnswerNextModal([&tab](QWidget* modal) {
+        auto* dialog = qobject_cast<options::frmSetting*>(modal);
+        QVERIFY(dialog);
+        tab = dialog->tabStrip()->tabText(dialog->tabStrip()->currentIndex());
+        dialog->button(0)->click();
+    });
+    window.commands()->item(u"mnu_tool_sub", 2)->trigger();
+    QVERIFY(tab.startsWith(u"ネットワーク"_s));
+    QCOMPARE(window.lstView()->font().pointSize(), 14);
+    QCOMPARE(window.tview()->font().pointSize(), 12);
+    QCOMPARE(window.lstView()->RowCount(), 3);
+    QCOMPARE(db.ini(u"Font"_s, u"ListViewFontSize"_s), u"14"_s);
 }
 
 void TstMainCommands::favouritesWithQuotesAreTakenAsText()
