@@ -115,6 +115,18 @@ void printEntries(const QList<catalogue::EntryRow>& entries, bool json, QTextStr
 
 } // namespace
 
+QList<mainwindow::EntryKey> ListedEntries(const QString& key, bool* read)
+{
+    catalogue::Db db;
+    *read = catalogue::OpenCatalogue(db);
+    QList<mainwindow::EntryKey> keys;
+    if (*read) {
+        for (const catalogue::EntryRow& entry : entriesOf(db, key))
+            keys.append({entry.BaseURL, entry.TargetURL});
+    }
+    return keys;
+}
+
 bool PrintList(const QString& key, bool json, QTextStream& out)
 {
     catalogue::Db db;
@@ -253,8 +265,18 @@ int compactCommand()
 
 int setCommand(const Options& options)
 {
-    config::WriteIni(options.words.value(1), options.words.value(2), options.words.value(3),
-                     config::kSettingsFile);
+    const QString value = options.words.value(3);
+    if (!config::CanStoreText(value)) {
+        std::fprintf(stderr, "%s\n",
+                     qUtf8Printable(config::UnstorableTextMessage(value).replace(u'\r', u' ')));
+        return kExitFailed;
+    }
+    if (!config::WriteIni(options.words.value(1), options.words.value(2), value,
+                          config::kSettingsFile)) {
+        std::fprintf(stderr, "%s に書き込めませんでした。\n",
+                     qUtf8Printable(config::kSettingsFile));
+        return kExitFailed;
+    }
     return kExitOk;
 }
 
@@ -288,6 +310,7 @@ constexpr CommandShape kCommands[] = {
     {u"address", 3, 3, u"number"},
     {u"member", 3, 3, u"number"},
     {u"compact", 0, 0},
+    {u"export", 2, 100000},
     {u"search", 0, 0, nullptr, u"name|text|from|to|type|min|max|scope", u"pickup|news"},
     {u"set", 3, 3},
     {u"help", 0, 0},
@@ -435,6 +458,10 @@ QString UsageText()
         "                        検索ウィンドウと同じ検索をし、検索結果を list Search と同じ形で\n"
         "                        出力します (--json で JSON)。--scope の既定はライブラリ全体\n"
         "                        (新着を除く)、\"\" で全体。ヒットがなくても終了状態は 0 です。\n"
+        "  export FILE KEY [TARGET...]\n"
+        "                        フォルダ URL、Favorites または Search のエントリ (TARGET を\n"
+        "                        指定したときはそのエントリだけ) をページとして FILE に保存\n"
+        "                        します (拡張子 .htm/.html がなければ .html を付けます)。\n"
         "  compact               カタログを最適化します (他の処理が使用中なら何もしません)。\n"
         "  set SECTION KEY VALUE Pelimond.INI の値を 1 つ書き込みます。\n"
         "  help, --help          この説明を出力します。\n"
@@ -474,6 +501,8 @@ int RunCommand(const Options& options, QTextStream& out)
         return compactCommand();
     if (command == u"search")
         return SearchCommand(options, out);
+    if (command == u"export")
+        return ExportCommand(options);
     if (command == u"set")
         return setCommand(options);
     return kExitRefused;

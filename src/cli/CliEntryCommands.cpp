@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "config/Settings.h"
+#include "export/PageExport.h"
 #include "info/EntryAddresses.h"
 #include "info/PropertyCounts.h"
 #include "mainwindow/CategoryDeletion.h"
@@ -10,6 +11,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cstdio>
 
 namespace cli {
@@ -249,6 +251,37 @@ int SearchCommand(const Options& options, QTextStream& out)
         printError(search::HitOverflowText(searchMax).replace(QStringLiteral("\r\n"),
                                                               QStringLiteral(" ")));
     return PrintList(QStringLiteral("Search"), options.json, out) ? kExitOk : kExitFailed;
+}
+
+int ExportCommand(const Options& options)
+{
+    bool read = false;
+    QList<mainwindow::EntryKey> entries = ListedEntries(options.words.value(2), &read);
+    if (!read)
+        return catalogueUnreadable();
+    // Only the entries named, in the order named.
+    const QStringList targets = options.words.mid(3);
+    if (!targets.isEmpty()) {
+        QList<mainwindow::EntryKey> chosen;
+        for (const QString& target : targets) {
+            const auto it = std::find_if(entries.cbegin(), entries.cend(),
+                                         [&](const auto& e) { return e.target == target; });
+            if (it == entries.cend()) {
+                printError(QStringLiteral("エントリが見つかりません: ") + target);
+                return kExitFailed;
+            }
+            chosen.append(*it);
+        }
+        entries = chosen;
+    }
+    const QString file = exportpages::ExportFileName(options.words.value(1));
+    QString error;
+    if (!exportpages::WriteExport(file, entries, &error)) {
+        printError(QStringLiteral("保存できませんでした: ") + error);
+        return kExitFailed;
+    }
+    printError(QString::number(entries.size()) + QStringLiteral(" 件を保存しました: ") + file);
+    return kExitOk;
 }
 
 } // namespace cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliCommands.h"
+#include "mainwindow/EntryKey.h"
 
 #include <QTextStream>
 
@@ -20,6 +21,11 @@ int PropertiesCommand(const Options& options, QTextStream& out);
 int AddressCommand(const Options& options, QTextStream& out);
 int MemberCommand(const Options& options, QTextStream& out);
 int SearchCommand(const Options& options, QTextStream& out);
+int ExportCommand(const Options& options);
+
+// The entries of a folder key, "Favorites" or "Search" in the order `list` prints them; *read is
+// false when the catalogue cannot be opened.
+QList<mainwindow::EntryKey> ListedEntries(const QString& key, bool* read);
 
 // Prints the list of a folder key, "Favorites" or "Search" as `list` does (tab-separated or
 // JSON); false after saying why when the catalogue cannot be opened.

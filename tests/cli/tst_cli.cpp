@@ -14,6 +14,7 @@
 #include "update/UpdateRun.h"
 #include "util/Messages.h"
 #include "util/ProgramFolder.h"
+#include "util/Text.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -255,6 +256,8 @@ private slots:
     void openReadsTheAreaOfTheUrl();
     void aRunningUpdateKeepsCompactionAndOtherUpdatesAway();
     void searchFindsWhatTheSiteLists();
+    void exportWritesTheNamedEntries();
+    void setRefusesWhatTheFileCannotHold();
     void aRefreshKilledOnItsSecondPageKeepsTheOldList();
 
 private:
@@ -975,6 +978,53 @@ void TstCli::searchFindsWhatTheSiteLists()
     // No hits is no failure; a date that does not exist is a bad call.
     QCOMPARE(hits({u"--name"_s, u"no such name at all"_s}), std::make_pair(0, QStringList()));
     QCOMPARE(runCli(folder, {u"search"_s, u"--from"_s, u"2024/02/30"_s}).status, 2);
+}
+
+void TstCli::exportWritesTheNamedEntries()
+{
+    const talvexsim::Folder* listed = nullptr;
+    for (const talvexsim::Folder& f : m_site->folders()) {
+        // A category the program folder's category file fetches.
+        if (f.hasList && f.packages.size() >= 3 &&
+            f.url.startsWith(config::SiteRoot + u"tpack/filearea/win/"_s)) {
+            listed = &f;
+            break;
+        }
+    }
+    QVERIFY(listed);
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    QCOMPARE(runCli(folder, {u"open"_s, listed->url}).status, 0);
+    const auto tables = [&folder](const QString& name) {
+        QByteArray menu;
+        return text::ReadFileBytes(folder.file(name + u"_files/menu.html"_s), &menu)
+                   ? int(menu.count("<table"))
+                   : -1;
+    };
+    QCOMPARE(runCli(folder, {u"export"_s, folder.file(u"all"_s), listed->url}).status, 0);
+    QCOMPARE(tables(u"all"_s), int(listed->packages.size()));
+    QVERIFY(QFile::exists(folder.file(u"all.html"_s)));
+    const QString second = m_site->package(listed->packages[1]).url;
+    QCOMPARE(runCli(folder, {u"export"_s, folder.file(u"one.HTM"_s), listed->url, second}).status,
+             0);
+    QCOMPARE(tables(u"one"_s), 1); // its name kept, its folder named without the ending
+    QCOMPARE(runCli(folder, {u"export"_s, folder.file(u"none"_s), listed->url,
+                             listed->url + u"se999999.html"_s})
+                 .status,
+             1);
+    QVERIFY(!QFile::exists(folder.file(u"none.html"_s)));
+}
+
+void TstCli::setRefusesWhatTheFileCannotHold()
+{
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    const QByteArray before = folder.readBytes(config::kSettingsFile);
+    const CliRun refused = runCli(folder, {u"set"_s, u"PLMDM"_s, u"Folder"_s, u"/tmp/Grüße"_s});
+    QCOMPARE(refused.status, 1);
+    QVERIFY2(refused.err.contains(u"ü"_s), qPrintable(refused.err));
+    QCOMPARE(folder.readBytes(config::kSettingsFile), before);
+    QCOMPARE(runCli(folder, {u"set"_s, u"PLMDM"_s, u"Folder"_s, u"/tmp/ダウンロード"_s}).status, 0);
 }
 
 QTEST_GUILESS_MAIN(TstCli)
