@@ -1,6 +1,7 @@
 // The server seen by real clients: raw sockets against a server in its own thread, Qt's
 // network access through it as a proxy in the test's own event loop, and the executable.
 
+#include "RawClient.h"
 #include "SiteFixture.h"
 #include "config/Settings.h"
 #include "talvex-sim/SimServer.h"
@@ -32,75 +33,6 @@ QString S(const char* text)
     return QString::fromUtf8(text);
 }
 const QByteArray kHtml("text/html; charset=Shift_JIS");
-
-// One answer as a client reads it from a raw connection.
-struct RawReply
-{
-    int status = 0; // 0: no head arrived
-    QHash<QByteArray, QByteArray> headers;
-    QByteArray body;
-    int reads = 0;
-    bool closed = false;
-    qint64 length() const { return headers.value("content-length", "-1").toLongLong(); }
-};
-
-// A raw client connection. Reads block, so the server must run in another thread.
-class RawClient
-{
-public:
-    bool connectTo(quint16 port)
-    {
-        m_socket.connectToHost(QHostAddress::LocalHost, port);
-        return m_socket.waitForConnected(kWaitMs);
-    }
-    QTcpSocket& socket() { return m_socket; }
-    void write(const QByteArray& text) { m_socket.write(text); }
-    RawReply request(const QByteArray& text)
-    {
-        write(text);
-        return read();
-    }
-    // One answer; bytes beyond it stay for the next.
-    RawReply read()
-    {
-        RawReply r;
-        while (!m_pending.contains("\r\n\r\n")) {
-            if (!more(r))
-                return r;
-        }
-        const qsizetype end = m_pending.indexOf("\r\n\r\n");
-        QList<QByteArray> lines = m_pending.left(end).split('\n');
-        m_pending.remove(0, end + 4);
-        r.status = lines.takeFirst().split(' ').value(1).toInt();
-        for (const QByteArray& line : std::as_const(lines)) {
-            const qsizetype colon = line.indexOf(':');
-            r.headers.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
-        }
-        while (m_pending.size() < r.length()) {
-            if (!more(r))
-                break;
-        }
-        const qsizetype length = r.length() < 0 ? m_pending.size() : r.length();
-        r.body = m_pending.left(length);
-        m_pending.remove(0, r.body.size());
-        return r;
-    }
-
-private:
-    bool more(RawReply& r)
-    {
-        if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(kWaitMs)) {
-            r.closed = m_socket.state() != QAbstractSocket::ConnectedState;
-            return false;
-        }
-        m_pending += m_socket.readAll();
-        ++r.reads;
-        return true;
-    }
-
-    QTcpSocket m_socket;
-    QByteArray m_pending;
-};
 
 QByteArray get(const QByteArray& path, const QByteArray& extra = {})
 {
@@ -436,6 +368,10 @@ void TestSimulator::faultRuleParsing_data()
     QTest::newRow("no at sign") << S("reset") << false << S("") << false;
     QTest::newRow("reset takes no number") << S("reset:5@*") << false << S("") << false;
     QTest::newRow("negative count") << S("reset#-1@*") << false << S("") << false;
+    QTest::newRow("stall") << S("stall:1000@/pub/*") << true << S("/pub/win/tv000001.lzh") << true;
+    QTest::newRow("ignore-range") << S("ignore-range@/pub/*") << true << S("/pub/x.zip") << true;
+    QTest::newRow("ignore-range takes no number")
+        << S("ignore-range:5@*") << false << S("") << false;
 }
 
 void TestSimulator::faultRuleParsing()
@@ -524,6 +460,10 @@ void TestSimulator::badArgumentsAreRefused_data()
         << QStringList{QStringLiteral("--port"), QStringLiteral("70000")} << 2;
     QTest::newRow("bad fault") << QStringList{QStringLiteral("--fault"), QStringLiteral("oops")}
                                << 2;
+    QTest::newRow("archive size 0")
+        << QStringList{QStringLiteral("--archive-bytes"), QStringLiteral("0")} << 2;
+    QTest::newRow("archive size not a number")
+        << QStringList{QStringLiteral("--archive-bytes"), QStringLiteral("1G")} << 2;
     QTest::newRow("stray argument") << QStringList{QStringLiteral("extra")} << 2;
 }
 

@@ -42,6 +42,12 @@ private slots:
     void faultRuleParsing_data();
     void faultRuleParsing();
 
+    // Archives: streamed, in parts, of a chosen size (ArchiveTests.cpp)
+    void archiveBytesAreTheGeneratorsStream();
+    void chosenArchiveSize();
+    void archiveRangeRequests_data();
+    void archiveRangeRequests();
+
     // The executable (ServerTests.cpp)
     void processServesUntilTerminated();
     void dumpWritesEveryPage();

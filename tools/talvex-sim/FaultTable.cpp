@@ -20,6 +20,8 @@ constexpr KindName kKinds[] = {
     {FaultKind::EmptyBody, "empty"},
     {FaultKind::Truncate, "truncate"},
     {FaultKind::Trickle, "trickle"},
+    {FaultKind::Stall, "stall"},
+    {FaultKind::IgnoreRange, "ignore-range"},
 };
 
 QRegularExpression expressionOf(const QString& pattern)
@@ -55,10 +57,9 @@ bool readArguments(FaultRule& rule, const QStringList& args, QString* error)
         if (!ok || n.last() < 0)
             return fail(error, QStringLiteral("not a number: ") + a);
     }
-    const qsizetype wanted = rule.kind == FaultKind::Trickle ? 2
-                             : rule.kind == FaultKind::Reset || rule.kind == FaultKind::EmptyBody
-                                 ? 0
-                                 : 1;
+    const bool noArguments = rule.kind == FaultKind::Reset || rule.kind == FaultKind::EmptyBody ||
+                             rule.kind == FaultKind::IgnoreRange;
+    const qsizetype wanted = rule.kind == FaultKind::Trickle ? 2 : noArguments ? 0 : 1;
     const bool optional = rule.kind != FaultKind::Trickle && rule.kind != FaultKind::Delay;
     if (n.size() > wanted || (n.size() < wanted && !optional))
         return fail(error, QStringLiteral("wrong number of arguments for ") +

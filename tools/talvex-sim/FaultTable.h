@@ -16,6 +16,8 @@ enum class FaultKind {
     EmptyBody,    // answer 200 with an empty body
     Truncate,     // announce the full Content-Length, send `bytes` of the body (0 = half), close
     Trickle,      // send the whole answer `bytes` at a time, one piece every intervalMs
+    Stall,        // send the head and `bytes` of the body (0 = half), then nothing, left open
+    IgnoreRange,  // answer an archive whole (200), as a server without Range support does
 };
 
 // A fault for the requests whose address matches a pattern.
@@ -33,7 +35,8 @@ struct FaultRule
     int times = 0; // 0: every matching request; n: only the first n
 
     // "KIND[:ARG[:ARG]][#TIMES]@PATTERN", e.g. "delay:500@/soft/*", "status:503#2@/download/*",
-    // "reset@*", "reset-mid:100@*", "empty@*", "truncate:200@*", "trickle:64:20@*".
+    // "reset@*", "reset-mid:100@*", "empty@*", "truncate:200@*", "trickle:64:20@*",
+    // "stall:1000@*", "ignore-range@/pub/*".
     static std::optional<FaultRule> parse(const QString& text, QString* error = nullptr);
     static QString kindName(FaultKind kind);
 };

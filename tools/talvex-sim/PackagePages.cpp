@@ -1,11 +1,9 @@
 #include "talvex-sim/PackagePages.h"
 
 #include "config/Settings.h"
-#include "talvex-sim/Rng.h"
+#include "talvex-sim/ArchiveBytes.h"
 #include "talvex-sim/Site.h"
 #include "talvex-sim/SiteText.h"
-
-#include <cstring>
 
 namespace talvexsim::pages {
 
@@ -79,19 +77,6 @@ QString sizeCell(const Package& p, const Detail& d)
            u"</td>";
 }
 
-QByteArray magicOf(const QString& url)
-{
-    if (url.endsWith(u".zip"))
-        return QByteArrayLiteral("PK\x03\x04");
-    if (url.endsWith(u".exe"))
-        return QByteArrayLiteral("MZ");
-    if (url.endsWith(u".sit"))
-        return QByteArrayLiteral("SIT!");
-    if (url.endsWith(u".tar.gz"))
-        return QByteArrayLiteral("\x1f\x8b\x08");
-    return QByteArrayLiteral("\x20\x00-lh5-");
-}
-
 } // namespace
 
 QString DetailPage(const Site& site, int package)
@@ -141,20 +126,8 @@ QString DownloadPage(const Site& site, int package)
 
 QByteArray Archive(const Site& site, int package)
 {
-    const Package& p = site.package(package);
-    QByteArray bytes(p.archiveBytes, Qt::Uninitialized);
-    Rng rng(site.seed() * 31u + quint64(p.id));
-    char* data = bytes.data();
-    qsizetype i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        const quint64 v = rng.next();
-        std::memcpy(data + i, &v, 8);
-    }
-    for (; i < bytes.size(); ++i)
-        data[i] = char(rng.next());
-    const QByteArray magic = magicOf(p.archiveUrl);
-    std::memcpy(data, magic.constData(), size_t(qMin(magic.size(), bytes.size())));
-    return bytes;
+    const ArchiveBytes bytes(site, package);
+    return bytes.read(0, bytes.size());
 }
 
 QString PickUpPage(const Site& site, int package)

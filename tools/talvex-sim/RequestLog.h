@@ -18,6 +18,7 @@ struct RequestRecord
     bool absoluteForm = false; // the request named the full URL, as a client of a proxy does
     QString httpVersion;       // "HTTP/1.1"
     QString userAgent;
+    QString range;  // the Range header as sent, or empty
     int status = 0; // 0 when the connection was reset without an answer
     QString fault;  // the fault applied (FaultRule::kindName), or empty
 };

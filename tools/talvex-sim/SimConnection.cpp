@@ -21,16 +21,24 @@ namespace {
 
 constexpr qsizetype kMaxHead = 64 * 1024;
 constexpr int kResetPauseMs = 20;
+// An archive goes out in pieces; no more than the high-water mark waits in the socket's queue.
+constexpr qint64 kStreamPiece = 256 * 1024;
+constexpr qint64 kStreamHighWater = 4 * 1024 * 1024;
+const QByteArray kBinary = QByteArrayLiteral("application/octet-stream");
 
 QByteArray reasonOf(int status)
 {
     switch (status) {
     case 200:
         return "OK";
+    case 206:
+        return "Partial Content";
     case 400:
         return "Bad Request";
     case 404:
         return "Not Found";
+    case 416:
+        return "Range Not Satisfiable";
     case 500:
         return "Internal Server Error";
     case 501:
@@ -51,6 +59,55 @@ Resource errorResource(int status)
     const QString reason = QString::fromLatin1(reasonOf(status));
     return {status, QByteArrayLiteral("text/html; charset=Shift_JIS"),
             text::EncodeCp932(pages::ErrorPage(status, reason))};
+}
+
+// What a Range header asks of a body of the given size. One range of bytes is served; several
+// ranges, another unit or a malformed header get the whole body, as a server may answer.
+struct ByteRange
+{
+    enum Kind { Whole, Part, Unsatisfiable };
+    Kind kind = Whole;
+    qint64 first = 0;
+    qint64 last = -1;
+};
+
+std::optional<qint64> byteNumber(const QByteArray& text)
+{
+    if (text.isEmpty() || text.size() > 18)
+        return std::nullopt;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+    }
+    return text.toLongLong();
+}
+
+ByteRange parseRange(const QByteArray& header, qint64 size)
+{
+    const QByteArray value = header.trimmed();
+    if (!value.toLower().startsWith("bytes="))
+        return {};
+    const QByteArray ranges = value.mid(6).trimmed();
+    const qsizetype dash = ranges.indexOf('-');
+    if (ranges.contains(',') || dash < 0)
+        return {};
+    const QByteArray from = ranges.left(dash).trimmed();
+    const QByteArray to = ranges.mid(dash + 1).trimmed();
+    if (from.isEmpty()) { // the last n bytes
+        const std::optional<qint64> n = byteNumber(to);
+        if (!n)
+            return {};
+        if (*n == 0 || size == 0)
+            return {ByteRange::Unsatisfiable};
+        return {ByteRange::Part, qMax<qint64>(0, size - *n), size - 1};
+    }
+    const std::optional<qint64> first = byteNumber(from);
+    const std::optional<qint64> last = to.isEmpty() ? first : byteNumber(to);
+    if (!first || !last || *last < *first)
+        return {};
+    if (*first >= size)
+        return {ByteRange::Unsatisfiable};
+    return {ByteRange::Part, *first, to.isEmpty() ? size - 1 : qMin(*last, size - 1)};
 }
 
 bool isSiteHost(const QString& host)
@@ -79,6 +136,7 @@ SimConnection::SimConnection(QTcpSocket* socket, SimServer* server)
         m_buffer += m_socket->readAll();
         processNext();
     });
+    connect(socket, &QTcpSocket::bytesWritten, this, &SimConnection::pumpStream);
     connect(socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
 }
 
@@ -130,7 +188,7 @@ void SimConnection::processNext()
     case Parse::Bad: {
         const Resource bad = errorResource(400);
         m_busy = true;
-        send(head(400, bad, bad.body.size(), false) + bad.body, false);
+        send(head(400, bad.contentType, bad.body.size(), false) + bad.body, false);
         return;
     }
     case Parse::Complete:
@@ -148,6 +206,7 @@ void SimConnection::handle(const Request& request)
     record.target = QString::fromLatin1(request.target);
     record.httpVersion = QString::fromLatin1(request.version);
     record.userAgent = QString::fromLatin1(request.headers.value("user-agent"));
+    record.range = QString::fromLatin1(request.headers.value("range"));
     QString host;
     QString path;
     if (record.target.startsWith(u"http://", Qt::CaseInsensitive) ||
@@ -184,7 +243,6 @@ void SimConnection::answer(const Request& request, const QString& host, const QS
     const bool keepAlive = wantsKeepAlive(request);
     const bool get = request.method == "GET";
     const bool headOnly = request.method == "HEAD";
-    Resource resource = get || headOnly ? m_server->pages().get(host, path) : errorResource(501);
     const FaultKind kind = fault ? fault->kind : FaultKind::Delay;
     if (fault)
         record.fault = FaultRule::kindName(kind);
@@ -193,6 +251,13 @@ void SimConnection::answer(const Request& request, const QString& host, const QS
         reset();
         return;
     }
+    if ((get || headOnly) && kind != FaultKind::Status) {
+        if (const std::optional<ArchiveBytes> archive = m_server->pages().archiveAt(host, path)) {
+            answerArchive(request, *archive, fault, record, keepAlive, headOnly);
+            return;
+        }
+    }
+    Resource resource = get || headOnly ? m_server->pages().get(host, path) : errorResource(501);
     if (kind == FaultKind::Status)
         resource = errorResource(fault->status);
     if (kind == FaultKind::EmptyBody)
@@ -200,27 +265,88 @@ void SimConnection::answer(const Request& request, const QString& host, const QS
     record.status = resource.status;
     m_server->record(record);
     const QByteArray body = headOnly ? QByteArray() : resource.body;
+    const qint64 length = resource.body.size();
+    const QByteArray& type = resource.contentType;
     const qint64 cut =
         fault && fault->bytes > 0 ? qMin<qint64>(fault->bytes, body.size()) : body.size() / 2;
     switch (kind) {
     case FaultKind::ResetMidBody:
-        sendThenReset(head(resource.status, resource, resource.body.size(), false) +
-                      body.left(cut));
+        sendThenReset(head(resource.status, type, length, false) + body.left(cut));
         return;
     case FaultKind::Truncate:
-        send(head(resource.status, resource, resource.body.size(), false) + body.left(cut), false);
+        send(head(resource.status, type, length, false) + body.left(cut), false);
+        return;
+    case FaultKind::Stall:
+        m_closing = true;
+        m_socket->write(head(resource.status, type, length, false) + body.left(cut));
         return;
     case FaultKind::Trickle:
-        trickle(head(resource.status, resource, resource.body.size(), keepAlive) + body,
-                fault->bytes, fault->intervalMs, keepAlive);
+        trickle(head(resource.status, type, length, keepAlive) + body, fault->bytes,
+                fault->intervalMs, keepAlive);
         return;
     default:
-        send(head(resource.status, resource, resource.body.size(), keepAlive) + body, keepAlive);
+        send(head(resource.status, type, length, keepAlive) + body, keepAlive);
     }
 }
 
-QByteArray SimConnection::head(int status, const Resource& resource, qint64 length,
-                               bool keepAlive) const
+void SimConnection::answerArchive(const Request& request, const ArchiveBytes& archive,
+                                  const std::optional<FaultRule>& fault, RequestRecord record,
+                                  bool keepAlive, bool headOnly)
+{
+    const FaultKind kind = fault ? fault->kind : FaultKind::Delay;
+    const qint64 size = kind == FaultKind::EmptyBody ? 0 : archive.size();
+    const QByteArray total = QByteArray::number(size);
+    QByteArray extra = "Accept-Ranges: bytes\r\n";
+    int status = 200;
+    qint64 first = 0;
+    qint64 length = size;
+    if (kind != FaultKind::IgnoreRange && request.headers.contains("range")) {
+        const ByteRange range = parseRange(request.headers.value("range"), size);
+        if (range.kind == ByteRange::Unsatisfiable) {
+            record.status = 416;
+            m_server->record(record);
+            const Resource page = errorResource(416);
+            extra += "Content-Range: bytes */" + total + "\r\n";
+            send(head(416, page.contentType, page.body.size(), keepAlive, extra) +
+                     (headOnly ? QByteArray() : page.body),
+                 keepAlive);
+            return;
+        }
+        if (range.kind == ByteRange::Part) {
+            status = 206;
+            first = range.first;
+            length = range.last - range.first + 1;
+            extra += "Content-Range: bytes " + QByteArray::number(range.first) + '-' +
+                     QByteArray::number(range.last) + '/' + total + "\r\n";
+        }
+    }
+    record.status = status;
+    m_server->record(record);
+    const bool broken =
+        kind == FaultKind::ResetMidBody || kind == FaultKind::Truncate || kind == FaultKind::Stall;
+    m_socket->write(head(status, kBinary, length, keepAlive && !broken, extra));
+    const qint64 cut = fault && fault->bytes > 0 ? qMin(fault->bytes, length) : length / 2;
+    auto stream = std::make_unique<BodyStream>(BodyStream{archive, first, first + length});
+    stream->keepAlive = keepAlive;
+    if (headOnly)
+        stream->end = first;
+    else if (broken)
+        stream->end = first + cut;
+    if (kind == FaultKind::ResetMidBody)
+        stream->ending = BodyStream::Ending::Reset;
+    else if (kind == FaultKind::Truncate)
+        stream->ending = BodyStream::Ending::Close;
+    else if (kind == FaultKind::Stall)
+        stream->ending = BodyStream::Ending::Stall;
+    m_stream = std::move(stream);
+    if (kind == FaultKind::Trickle && !headOnly)
+        trickleStream(fault->bytes, fault->intervalMs);
+    else
+        pumpStream();
+}
+
+QByteArray SimConnection::head(int status, const QByteArray& contentType, qint64 length,
+                               bool keepAlive, const QByteArray& extraHeaders) const
 {
     const QByteArray date =
         QLocale::c()
@@ -228,8 +354,8 @@ QByteArray SimConnection::head(int status, const Resource& resource, qint64 leng
             .toLatin1();
     QByteArray h = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonOf(status) + "\r\n";
     h += "Server: talvex-sim\r\nDate: " + date + " GMT\r\n";
-    h += "Content-Type: " + resource.contentType + "\r\n";
-    h += "Content-Length: " + QByteArray::number(length) + "\r\n";
+    h += "Content-Type: " + contentType + "\r\n";
+    h += "Content-Length: " + QByteArray::number(length) + "\r\n" + extraHeaders;
     h += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
     return h;
 }
@@ -272,6 +398,61 @@ void SimConnection::trickle(const QByteArray& bytes, qint64 step, int intervalMs
     connect(timer, &QTimer::timeout, this, sendPiece);
     timer->start(intervalMs);
     sendPiece();
+}
+
+void SimConnection::pumpStream()
+{
+    if (!m_stream || m_stream->trickled)
+        return;
+    BodyStream& s = *m_stream;
+    while (s.pos < s.end && m_socket->bytesToWrite() < kStreamHighWater) {
+        const qint64 n = qMin(kStreamPiece, s.end - s.pos);
+        m_socket->write(s.source.read(s.pos, n));
+        s.pos += n;
+    }
+    if (s.pos >= s.end)
+        endStream();
+}
+
+void SimConnection::trickleStream(qint64 step, int intervalMs)
+{
+    m_stream->trickled = true;
+    step = qMax<qint64>(1, step);
+    auto* timer = new QTimer(this);
+    auto sendPiece = [=, this] {
+        BodyStream& s = *m_stream;
+        const qint64 n = qMin(step, s.end - s.pos);
+        m_socket->write(s.source.read(s.pos, n));
+        m_socket->flush();
+        s.pos += n;
+        if (s.pos < s.end)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        endStream();
+    };
+    connect(timer, &QTimer::timeout, this, sendPiece);
+    timer->start(intervalMs);
+    sendPiece();
+}
+
+void SimConnection::endStream()
+{
+    const std::unique_ptr<BodyStream> s = std::move(m_stream);
+    switch (s->ending) {
+    case BodyStream::Ending::Finish:
+        finish(s->keepAlive);
+        return;
+    case BodyStream::Ending::Close:
+        finish(false);
+        return;
+    case BodyStream::Ending::Reset:
+        sendThenReset(QByteArray());
+        return;
+    case BodyStream::Ending::Stall:
+        m_closing = true; // nothing more is sent or read; the client gives up
+        return;
+    }
 }
 
 void SimConnection::finish(bool keepAlive)

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
+#include <memory>
 #include <optional>
 
 class QTcpSocket;
@@ -41,15 +42,37 @@ private:
     void handle(const Request& request);
     void answer(const Request& request, const QString& host, const QString& path,
                 const std::optional<FaultRule>& fault, RequestRecord record);
-    QByteArray head(int status, const Resource& resource, qint64 length, bool keepAlive) const;
+    // An archive, streamed from its bytes (a Range request answered with its part).
+    void answerArchive(const Request& request, const ArchiveBytes& archive,
+                       const std::optional<FaultRule>& fault, RequestRecord record, bool keepAlive,
+                       bool headOnly);
+    QByteArray head(int status, const QByteArray& contentType, qint64 length, bool keepAlive,
+                    const QByteArray& extraHeaders = {}) const;
     void send(const QByteArray& bytes, bool keepAlive);
     void sendThenReset(const QByteArray& bytes);
     void trickle(const QByteArray& bytes, qint64 step, int intervalMs, bool keepAlive);
+    // Writes the stream's next pieces while the socket's queue is short; ends it when done.
+    void pumpStream();
+    void trickleStream(qint64 step, int intervalMs);
+    void endStream();
     void finish(bool keepAlive);
     void reset();
     bool wantsKeepAlive(const Request& request) const;
 
+    // An archive body being sent: the bytes [pos, end) of the source, then the ending.
+    struct BodyStream
+    {
+        enum class Ending { Finish, Close, Reset, Stall };
+        ArchiveBytes source;
+        qint64 pos = 0;
+        qint64 end = 0;
+        Ending ending = Ending::Finish;
+        bool keepAlive = false;
+        bool trickled = false; // sent by a timer, not as the socket drains
+    };
+
     QTcpSocket* m_socket;
+    std::unique_ptr<BodyStream> m_stream;
     SimServer* m_server;
     QByteArray m_buffer;
     bool m_busy = false;

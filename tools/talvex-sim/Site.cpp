@@ -17,6 +17,8 @@ constexpr int kGamesPercent = 20;
 constexpr int kFileListPageSize = 20;
 constexpr int kLiPageSize = 15;
 constexpr int kMaxScale = 1000; // six-digit entry numbers must not run out
+// The largest chosen archive size: its size in KB still fits the lists' whole number.
+constexpr qint64 kMaxArchiveBytes = qint64(1) << 40;
 
 const QDate kFirstDate(1996, 1, 1);
 const QDate kLastOldDate(2009, 11, 30);
@@ -62,7 +64,8 @@ QString sixDigits(int id)
 
 } // namespace
 
-Site::Site(quint64 seed, int scale) : m_seed(seed), m_scale(qBound(1, scale, kMaxScale))
+Site::Site(quint64 seed, int scale, qint64 archiveBytes)
+    : m_seed(seed), m_scale(qBound(1, scale, kMaxScale))
 {
     Rng rng(seed * 0x2545F4914F6CDD1Dull + 0x5EEDull);
     buildStartPages();
@@ -77,6 +80,17 @@ Site::Site(quint64 seed, int scale) : m_seed(seed), m_scale(qBound(1, scale, kMa
     chooseStrapLinks(rng);
     sortLists();
     indexLookups();
+    if (archiveBytes > 0)
+        setArchiveSizes(qMin(archiveBytes, kMaxArchiveBytes));
+}
+
+void Site::setArchiveSizes(qint64 bytes)
+{
+    for (Package& p : m_packages) {
+        p.archiveBytes = bytes;
+        if (p.sizeKb >= 0)
+            p.sizeKb = int((bytes + 1023) / 1024);
+    }
 }
 
 // ---- building the folder tree ----

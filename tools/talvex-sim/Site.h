@@ -14,13 +14,15 @@ class Rng;
 // The whole simulated library site, generated from a seed and a scale. The same seed and scale
 // always give the same site. Scale 1 holds about 300 packages; the package count grows linearly
 // (about 300 × scale), so scale 70 gives some 20 000 and scale 340 some 100 000 packages;
-// the scale is held to 1…1000 so that entry numbers keep six digits.
+// the scale is held to 1…1000 so that entry numbers keep six digits. A positive archiveBytes
+// gives every archive that size instead of its generated one (benchmarks of large downloads);
+// the pages print that size, and everything else stays as the seed and scale make it.
 // Folders, packages and the list pages' order are kept in memory; the pages themselves are
 // written on request (SitePages), and per-package detail text is derived on request too.
 class Site
 {
 public:
-    Site(quint64 seed, int scale);
+    Site(quint64 seed, int scale, qint64 archiveBytes = 0);
 
     quint64 seed() const { return m_seed; }
     int scale() const { return m_scale; }
@@ -80,6 +82,7 @@ private:
     void chooseStrapLinks(Rng& rng);
     void sortLists();
     void indexLookups();
+    void setArchiveSizes(qint64 bytes);
 
     quint64 m_seed;
     int m_scale;

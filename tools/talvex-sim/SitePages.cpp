@@ -96,10 +96,10 @@ Resource SitePages::get(const QString& host, const QString& pathAndQuery) const
     if (host == webHost())
         return html(webPage(path));
     if (host == config::DownloadHost) {
-        const QByteArray bytes = archive(path);
-        if (bytes.isNull())
+        const int p = archivePackage(path);
+        if (p < 0)
             return html(QString());
-        return {200, kBinary, bytes};
+        return {200, kBinary, pages::Archive(*m_site, p)};
     }
     if (host == config::MemberHost)
         return html(memberPage(path, query));
@@ -179,15 +179,26 @@ QString SitePages::packagePage(const QString& path) const
     return {};
 }
 
-QByteArray SitePages::archive(const QString& path) const
+int SitePages::archivePackage(const QString& path) const
 {
     const QString file = path.section(u'/', -1);
     const qsizetype dot = file.indexOf(u'.');
     const int id = dot == 8 ? numberIn(QStringView(file).left(8), u"tv", 6, u"") : -1;
     const int p = id < 0 ? -1 : m_site->packageById(id);
     if (p < 0 || m_site->package(p).archiveUrl != u"http://" + config::DownloadHost + path)
-        return {};
-    return pages::Archive(*m_site, p);
+        return -1;
+    return p;
+}
+
+std::optional<ArchiveBytes> SitePages::archiveAt(const QString& host,
+                                                 const QString& pathAndQuery) const
+{
+    if (host != config::DownloadHost)
+        return std::nullopt;
+    const int p = archivePackage(pathAndQuery.section(u'?', 0, 0));
+    if (p < 0)
+        return std::nullopt;
+    return ArchiveBytes(*m_site, p);
 }
 
 QString SitePages::memberPage(const QString& path, const QString& query) const

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "talvex-sim/ArchiveBytes.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace talvexsim {
 
@@ -46,7 +49,11 @@ public:
     const std::shared_ptr<const Site>& sharedSite() const { return m_site; }
 
     // The answer to a GET of pathAndQuery (beginning with "/") on host (lower case, no port).
+    // An archive comes whole; the server streams it through archiveAt instead.
     Resource get(const QString& host, const QString& pathAndQuery) const;
+    // The archive the download host serves at path (its query ignored); nothing for any other
+    // address.
+    std::optional<ArchiveBytes> archiveAt(const QString& host, const QString& pathAndQuery) const;
 
     // Every page of the web host once (a folder's bare address is left out: it is the same
     // page as its index.html), and with withArchives every archive of the download host.
@@ -63,7 +70,7 @@ private:
     QString webPage(const QString& path) const;
     QString folderPage(const QString& path) const;
     QString packagePage(const QString& path) const;
-    QByteArray archive(const QString& path) const;
+    int archivePackage(const QString& path) const; // -1 when path names no archive
     QString memberPage(const QString& path, const QString& query) const;
     QString paymentPage(const QString& path, const QString& query) const;
 

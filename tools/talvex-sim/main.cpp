@@ -1,8 +1,9 @@
 // talvex-sim: the simulated Talvex library site as a process.
 //
-//   talvex-sim [--port N] [--seed S] [--scale K] [--fault RULE]...
+//   talvex-sim [--port N] [--seed S] [--scale K] [--archive-bytes N] [--fault RULE]...
 //       serves the site on 127.0.0.1:N (0, the default, picks a free port), prints
 //       "http://127.0.0.1:PORT/" on one line of stdout and serves until SIGINT or SIGTERM.
+//       --archive-bytes gives every archive that size (streamed, never held in memory).
 //   talvex-sim --dump DIR [--archives] [--seed S] [--scale K]
 //       writes every page below DIR (see SiteDump.h) and exits.
 
@@ -82,7 +83,8 @@ int main(int argc, char* argv[])
         "The simulated Talvex library site: a generated site served on 127.0.0.1 only.\n"
         "Use it as an HTTP proxy (it answers absolute-form requests) or directly.\n"
         "Fault RULE: KIND[:ARG[:ARG]][#TIMES]@PATTERN with KIND delay:MS, reset,\n"
-        "reset-mid[:BYTES], status[:CODE], empty, truncate[:BYTES], trickle:BYTES:MS;\n"
+        "reset-mid[:BYTES], status[:CODE], empty, truncate[:BYTES], trickle:BYTES:MS,\n"
+        "stall[:BYTES], ignore-range;\n"
         "PATTERN a wildcard over the path (\"/soft/*\") or the full URL, or re:REGEX."));
     parser.addHelpOption();
     parser.addOptions({
@@ -92,6 +94,9 @@ int main(int argc, char* argv[])
          QStringLiteral("1")},
         {QStringLiteral("scale"), QStringLiteral("Size: about 300 × K packages (1 to 1000)."),
          QStringLiteral("K"), QStringLiteral("1")},
+        {QStringLiteral("archive-bytes"),
+         QStringLiteral("Every archive this many bytes long (1 to 2^40) instead of its own size."),
+         QStringLiteral("N")},
         {QStringLiteral("fault"), QStringLiteral("Inject a fault (repeatable), see above."),
          QStringLiteral("RULE")},
         {QStringLiteral("dump"), QStringLiteral("Write every page below DIR and exit."),
@@ -102,13 +107,16 @@ int main(int argc, char* argv[])
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
 
-    qulonglong port = 0, seed = 1, scale = 1;
+    qulonglong port = 0, seed = 1, scale = 1, archiveBytes = 0;
     if (!readNumber(parser, QStringLiteral("port"), 65535, &port))
         return fail(QStringLiteral("--port takes 0 to 65535"));
     if (!readNumber(parser, QStringLiteral("seed"), ~0ull, &seed))
         return fail(QStringLiteral("--seed takes a whole number"));
     if (!readNumber(parser, QStringLiteral("scale"), 1000, &scale) || scale < 1)
         return fail(QStringLiteral("--scale takes 1 to 1000"));
+    if (!readNumber(parser, QStringLiteral("archive-bytes"), 1ull << 40, &archiveBytes) ||
+        (parser.isSet(QStringLiteral("archive-bytes")) && archiveBytes < 1))
+        return fail(QStringLiteral("--archive-bytes takes 1 to 1099511627776"));
     QList<FaultRule> faults;
     for (const QString& text : parser.values(QStringLiteral("fault"))) {
         QString error;
@@ -118,7 +126,7 @@ int main(int argc, char* argv[])
         faults.append(*rule);
     }
 
-    auto site = std::make_shared<const Site>(seed, int(scale));
+    auto site = std::make_shared<const Site>(seed, int(scale), qint64(archiveBytes));
     if (parser.isSet(QStringLiteral("dump"))) {
         QString error;
         const qsizetype n = DumpSite(SitePages(site), parser.value(QStringLiteral("dump")),
