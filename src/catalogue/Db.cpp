@@ -50,7 +50,8 @@ bool Db::open(const QString& path, bool create)
         return true;
     }
     m_path = path;
-    if (!ExclusiveCatalogue::heldInThisThread()) {
+    // A file being made has nobody else on it yet (and no lock file is left beside it).
+    if (!create && !ExclusiveCatalogue::heldInThisThread()) {
         QString why;
         if (!m_lock.lock(CatalogueLockPath(path), FileLock::Mode::Shared, kOpenLockWaitMs, &why))
             return fail(QSqlError(QString(), why, QSqlError::ConnectionError));

@@ -1,6 +1,9 @@
 #include "download/frmDownload.h"
 
 #include "config/Settings.h"
+#include "download/DownloadTexts.h"
+#include "resources/AnimationWidget.h"
+#include "resources/IconNames.h"
 #include "util/Messages.h"
 
 #include <QDesktopServices>
@@ -18,6 +21,9 @@ namespace download {
 
 namespace {
 
+constexpr int kRefreshMs = 100;
+constexpr int kCancelWaitMs = 2000; // a cancelled transfer stops within 0.1 s; this is a bound
+
 QLabel* captionLabel(const QString& text, int index, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
@@ -32,25 +38,36 @@ QLabel* valueLabel(int index, QWidget* parent)
     return label;
 }
 
+// The folder always goes to the system's file browser, never to the browser of the settings.
+void openInFileBrowser(const QString& folder)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
 } // namespace
 
 frmDownload::frmDownload(QWidget* parent)
-    : QDialog(parent), m_title(valueLabel(0, this)), m_sizeText(valueLabel(1, this)),
+    : QDialog(parent), m_openFolder(openInFileBrowser), m_refresh(new QTimer(this)),
+      m_animation(new resources::AnimationWidget(resources::DownloadAnimation, this)),
+      m_title(valueLabel(0, this)), m_sizeText(valueLabel(1, this)),
       m_timeText(valueLabel(2, this)), m_saveTo(new QLineEdit(this)), m_bar(new QProgressBar(this)),
       m_cancel(new QPushButton(QStringLiteral("キャンセル(&C)"), this))
 {
     setObjectName(QStringLiteral("frmDownload"));
     setWindowTitle(QStringLiteral("ライブラリをダウンロード中..."));
+    m_animation->setObjectName(QStringLiteral("picanimate"));
     m_title->setText(QStringLiteral("ライブラリをダウンロードしています。"));
+    m_title->setWordWrap(true);
     m_saveTo->setObjectName(QStringLiteral("txt_get"));
     m_saveTo->setReadOnly(true);
-    m_saveTo->setMinimumWidth(m_saveTo->fontMetrics().averageCharWidth() * 56);
+    m_saveTo->setMinimumWidth(m_saveTo->fontMetrics().averageCharWidth() * 64);
     m_bar->setObjectName(QStringLiteral("prbar"));
     m_bar->setTextVisible(false);
     m_bar->setRange(0, 1);
     m_bar->setValue(0);
     m_cancel->setObjectName(QStringLiteral("cmd_cancel"));
     m_cancel->setDefault(true);
+    m_refresh->setInterval(kRefreshMs);
 
     auto* grid = new QGridLayout;
     grid->addWidget(captionLabel(QStringLiteral("ダウンロードサイズ : "), 0, this), 0, 0);
@@ -60,36 +77,50 @@ frmDownload::frmDownload(QWidget* parent)
     grid->addWidget(captionLabel(QStringLiteral("保存先: "), 2, this), 2, 0);
     grid->addWidget(m_saveTo, 2, 1);
     grid->setColumnStretch(1, 1);
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_animation, 0, Qt::AlignTop);
+    top->addWidget(m_title, 1);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
     buttonRow->addWidget(m_cancel);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_title);
+    layout->addLayout(top);
     layout->addWidget(m_bar);
     layout->addLayout(grid);
     layout->addLayout(buttonRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cancel, &QPushButton::clicked, this, &frmDownload::reject);
+    connect(m_refresh, &QTimer::timeout, this, &frmDownload::ShowProgress);
 }
+
+frmDownload::~frmDownload() = default;
 
 void frmDownload::setPrtyDownFile(const QString& folder)
 {
     m_downFile = folder;
 }
 
+void frmDownload::setFolderOpener(util::UrlOpener opener)
+{
+    m_openFolder = std::move(opener);
+}
+
 bool frmDownload::Load()
 {
     if (!ReadLibInfo(m_downFile, &m_info)) {
-        msg::Show(QStringLiteral("ダウンロード情報ファイルが正常に読み込めませんでした。"),
-                  QStringLiteral("読み込みエラー"), msg::Icon::Stop);
+        ShowLibInfoReadError();
         return false;
     }
     const QString title = m_info.name + QStringLiteral("をダウンロード中です...");
     setWindowTitle(title);
     m_title->setText(title);
     m_saveTo->setText(m_info.localFile);
+    m_saveTo->setToolTip(m_info.localFile); // a long path is cut in the field
+    m_saveTo->setCursorPosition(0);
+    m_sizeText->setText(SizeText(0, m_info.expectedSize));
     m_started = false;
+    m_animation->start();
     return true;
 }
 
@@ -103,21 +134,75 @@ int frmDownload::ShowModal()
 
 void frmDownload::Activate()
 {
+    if (m_started || m_closing)
+        return;
+    m_started = true;
     repaint();
-    bool fetched = false;
-    if (!m_started) {
-        m_started = true;
-        fetched = RunTransfer();
-    }
-    // The folder always goes to the system's file browser, never to the browser of the settings.
-    if (config::settings().OpenAfterDownload == 1)
-        QDesktopServices::openUrl(QUrl::fromLocalFile(m_info.folder));
-    done(fetched ? QDialog::Accepted : QDialog::Rejected);
+    m_job = std::make_unique<DownloadJob>(m_info);
+    connect(m_job.get(), &DownloadJob::finished, this, &frmDownload::TransferEnded);
+    m_startTime = QDateTime::currentDateTimeUtc();
+    m_job->start();
+    m_refresh->start();
 }
 
-bool frmDownload::RunTransfer()
+void frmDownload::ShowProgress()
 {
-    return false;
+    if (!m_job)
+        return;
+    const TransferControl& c = m_job->control();
+    const qint64 received = c.received();
+    // The bar's maximum is the archive's length when the server told it, else the size of the
+    // library information file. Once more arrives than expected, the display stays as it was.
+    const qint64 maximum = c.total() >= 0 ? c.total() : m_info.expectedSize;
+    if (received > maximum)
+        return;
+    const BarScale scale = BarScaleFor(maximum);
+    if (m_bar->maximum() != scale.maximum)
+        m_bar->setRange(0, qMax(1, scale.maximum));
+    m_bar->setValue(scale.value(received));
+    m_sizeText->setText(SizeText(received, maximum));
+    const double elapsed = ElapsedSeconds(m_startTime, QDateTime::currentDateTimeUtc());
+    m_timeText->setText(
+        RemainingTimeText(RemainingSeconds(received, maximum, c.resumedFrom(), elapsed)));
+}
+
+void frmDownload::TransferEnded()
+{
+    if (m_closing)
+        return;
+    m_refresh->stop();
+    ShowProgress();
+    const TransferOutcome& outcome = m_job->outcome();
+    m_animation->stop();
+    if (outcome.result == TransferResult::Cancelled) {
+        QDialog::reject();
+        return;
+    }
+    ShowTransferFailure(outcome);
+    m_bar->setValue(0);
+    // Opened after a failed transfer too: what arrived is there.
+    if (config::settings().OpenAfterDownload == 1 && m_openFolder)
+        m_openFolder(m_info.folder);
+    m_closing = true;
+    done(outcome.result == TransferResult::Complete ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void frmDownload::reject()
+{
+    if (m_closing)
+        return;
+    if (m_job && !m_job->isRunning()) { // it ended before its news arrived: as it ended
+        TransferEnded();
+        return;
+    }
+    m_closing = true;
+    m_refresh->stop();
+    if (m_job && m_job->isRunning()) {
+        m_job->cancel();
+        m_job->wait(kCancelWaitMs);
+    }
+    m_animation->stop();
+    QDialog::reject();
 }
 
 } // namespace download
