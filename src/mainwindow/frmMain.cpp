@@ -5,6 +5,8 @@
 #include "catalogue/frmCompactdb.h"
 #include "config/Ini.h"
 #include "config/Settings.h"
+#include "download/DownloadCommand.h"
+#include "download/PrepareDownload.h"
 #include "export/ExportCommand.h"
 #include "info/frmProperties.h"
 #include "info/frmProperty.h"
@@ -123,18 +125,12 @@ void frmMain::buildWidgets()
     statusBar()->setSizeGripEnabled(true);
 }
 
-// Commands whose work lives in a part not built into this window yet stay disabled.
+// The help pages are there in a program folder laid out by the build; the update commands
+// need the update window.
 void frmMain::markAvailableCommands()
 {
-    MainCommands& c = *m_commands;
-    const auto off = [&c](QStringView array, std::initializer_list<int> indexes) {
-        for (int i : indexes)
-            c.setAvailable(c.item(array, i), false);
-    };
-    off(u"mnu_ope_sub", {1}); // download
-    off(u"mnu_rclick_sub", {7});
-    c.setAvailable(c.item(u"mnu_help_sub", 0),
-                   util::FileExists(programfolder::InProgramFolder(kHelpFile)));
+    m_commands->setAvailable(m_commands->item(u"mnu_help_sub", 0),
+                             util::FileExists(programfolder::InProgramFolder(kHelpFile)));
     setUpdateWindowRunner(nullptr);
 }
 
@@ -492,10 +488,12 @@ void frmMain::DoubleClickAction()
     if (action < 1 || action > 5)
         return;
     UpdateCommandStates();
-    // 4 and 5 start a download, which this window does not carry out yet.
-    if (action >= 4)
+    if (action == 5) {
+        downloadEntry(download::PlmDownload);
         return;
-    const QString address = GetEntryAddress(action - 1);
+    }
+    // 4 opens the archive's own address, the others the entry's pages.
+    const QString address = GetEntryAddress(action == 4 ? info::ArchiveFile : action - 1);
     if (!address.isEmpty())
         m_openUrl(address);
 }
@@ -546,6 +544,14 @@ QString frmMain::GetMemberServiceAddress(int kind)
 {
     const info::SelectedEntry entry = selectedEntry();
     return entry.target.isEmpty() ? QString() : info::GetMemberServiceAddress(entry, kind);
+}
+
+void frmMain::downloadEntry(int method)
+{
+    if (!HasSelection())
+        return;
+    LookupStatus status(this);
+    download::DownloadSelectedEntry(method, m_current, selectedEntry(), &status, m_openUrl);
 }
 
 void frmMain::openMemberService(int kind)
@@ -695,6 +701,8 @@ void frmMain::onMenuChosen(const QString& array, int index)
         openPage(index);
     } else if (array == u"mnu_ope_subc" || array == u"mnu_rclick_subd") {
         openMemberService(index);
+    } else if (array == u"mnu_ope_subb" || array == u"mnu_rclick_subc") {
+        downloadEntry(index);
     } else if (array == u"mnu_refresh_sub") {
         onRefreshMenu(index);
     } else if (array == u"mnu_tool_suba") {
@@ -789,8 +797,11 @@ bool frmMain::ShowProperties()
         const auto favoritesShown = [this] {
             return m_tree->SelectedKey() == FolderTree::FavoritesKey;
         };
-        window = new info::frmProperty(m_list->EntryAt(m_list->SelectedRow()), favoritesShown,
-                                       m_openUrl, this);
+        auto* sheet = new info::frmProperty(m_list->EntryAt(m_list->SelectedRow()), favoritesShown,
+                                            m_openUrl, this);
+        sheet->setDownloadStarter(
+            [](const EntryKey& entry) { download::PrepareDownload(entry.base, entry.target); });
+        window = sheet;
     } else {
         window = new info::frmProperties(m_list->SelectedEntries(), folderKey, m_openUrl, this);
     }

@@ -139,6 +139,8 @@ private:
     void openPage(int kind);
     void copyAddress(int kind);
     void openMemberService(int kind);
+    // The download command's method for the selected entry.
+    void downloadEntry(int method);
     void showFolderProperties();
     void saveSelectionAsPages();
     // The list and tree as the settings now say: fonts, icons, type colours.

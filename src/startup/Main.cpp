@@ -1,11 +1,13 @@
 #include "startup/Main.h"
 
 #include "config/Settings.h"
+#include "download/PrepareDownload.h"
 #include "resources/Icons.h"
 #include "startup/CommandLine.h"
 #include "startup/Launcher.h"
 #include "startup/QtTranslations.h"
 #include "update/RunState.h"
+#include "util/ProgramFolder.h"
 #include "util/QtMessageSink.h"
 
 #include <QApplication>
@@ -19,6 +21,10 @@ int Main(int argc, char** argv)
     if (AnswerOption(commandLine, &exitCode))
         return exitCode;
 
+    // A download process works on the program folder of the process that started it.
+    const QString handedOn = qEnvironmentVariable(qPrintable(download::kProgramFolderVariable));
+    if (!commandLine.text.isEmpty() && !handedOn.isEmpty())
+        programfolder::SetProgramFolder(handedOn);
     update::runState().UpdateInProgress = false;
     // Qt sees the program name only: everything after it belongs to the program (the entry
     // folder of a download), even a piece of a path that looks like a Qt option.

@@ -184,6 +184,7 @@ inline QList<catalogue::EntryRow> UtilEntries()
     a.RegiMoney = 1500;
     a.PickUpURL = config::SiteRoot + QStringLiteral("pickup/1.html");
     a.AuthorURL = QStringLiteral("http://author.example/");
+    a.FTPURL = QStringLiteral("http://dl.talvex.example/pub/win/tv000123.zip");
     catalogue::EntryRow b = Entry(kUtil, config::SiteRoot + QStringLiteral("soft/se000200.html"),
                                   QStringLiteral("Alpha"));
     b.FileSize = 999999;

@@ -1,5 +1,8 @@
 #include "MainWindowFixture.h"
 #include "about/frmVersion.h"
+#include "config/Ini.h"
+#include "download/DownloadCommand.h"
+#include "download/PrepareDownload.h"
 #include "info/frmProperties.h"
 #include "info/frmProperty.h"
 #include "info/frmPropertyf.h"
@@ -155,6 +158,7 @@ private slots:
     void helpAndAboutOpen();
     void ctrlFSearchesAndShowsTheHits();
     void saveWritesTheSelectionAsPages();
+    void downloadMethodsHandTheEntryOn();
     void settingsTakeEffectAfterOk();
     void favouritesWithQuotesAreTakenAsText();
     void cutFolderNamesShowTheirWholeNameAsTip();
@@ -641,6 +645,52 @@ void TstMainCommands::saveWritesTheSelectionAsPages()
     QVERIFY(text::ReadFileBytes(chosen + u"_files/menu.html"_s, &menu));
     QCOMPARE(menu.count("<table"), 3);
     QVERIFY(messages.shown.isEmpty());
+}
+
+// The download submenu: the program's own download starts the download process on the entry's
+// folder, the browser gets the archive's address, a download manager its command line.
+void TstMainCommands::downloadMethodsHandTheEntryOn()
+{
+    fixture::Catalogue db;
+    fixture::AddUtilFolder(db);
+    const QString archive = u"http://dl.talvex.example/pub/win/tv000123.zip"_s;
+    // A stand-in for a program that writes down the arguments it was started with.
+    const QString record = db.folder().file(u"recorded.txt"_s);
+    db.folder().writeBytes(u"record.sh"_s,
+                           "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + record.toUtf8() + "\"\n");
+    const QString recorder = db.folder().file(u"record.sh"_s);
+    QFile::setPermissions(recorder, QFile::permissions(recorder) | QFile::ExeOwner);
+    config::settings().DownloadFolder = db.folder().file(u"DOWNLOAD"_s);
+    config::WriteIni(u"PLMDM"_s, u"IriaCommand"_s, recorder + u" --add %1"_s,
+                     config::kSettingsFile);
+    download::SetDownloadProgramForTests(recorder);
+    msg::ScriptedSink messages;
+    frmMain window;
+    QStringList opened;
+    window.setUrlOpener([&opened](const QString& url) { opened.append(url); });
+    fixture::ShowAt(window, kUtil); // "beta"
+    const auto recorded = [&record] {
+        QByteArray bytes;
+        return text::ReadFileBytes(record, &bytes) ? QString::fromUtf8(bytes).split(u'\n')
+                                                   : QStringList();
+    };
+
+    window.commands()->item(u"mnu_ope_subb", download::PlmDownload)->trigger();
+    const QString entryFolder = db.folder().file(u"DOWNLOAD/beta"_s);
+    QTRY_COMPARE(recorded().value(0), entryFolder);
+    QVERIFY(QFile::exists(entryFolder + u"/LIBINFO.TXT"_s));
+    QFile::remove(record);
+
+    window.commands()->item(u"mnu_rclick_subc", download::BrowserDownload)->trigger();
+    QCOMPARE(opened, QStringList{archive});
+
+    window.commands()->item(u"mnu_rclick_subc", download::SendToIria)->trigger();
+    QTRY_COMPARE(recorded().mid(0, 2), (QStringList{u"--add"_s, archive}));
+    // Irvine has no command line in this folder: the user is told.
+    window.commands()->item(u"mnu_ope_subb", download::SendToIrvine)->trigger();
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY(messages.shown[0].text.startsWith(u"Irvineの呼び出しに失敗しました。"_s));
+    download::SetDownloadProgramForTests(QString());
 }
 
 void TstMainCommands::settingsTakeEffectAfterOk()

@@ -91,7 +91,7 @@ private slots:
     void statusPanelWidths();
     void splitterDragStopsShortOfTheEdges();
     void netModeMenuAndToolbarShowOneMode();
-    void onlyUnbuiltFeaturesStayDisabled();
+    void everyCommandIsLive();
     void updateCommandsNeedTheUpdateWindow();
     void selectionDrivesStatusAndCommands();
     void folderMenuStates_data();
@@ -509,25 +509,22 @@ void TstMainWindow::netModeMenuAndToolbarShowOneMode()
     QVERIFY(checkedItems().isEmpty());
 }
 
-void TstMainWindow::onlyUnbuiltFeaturesStayDisabled()
+void TstMainWindow::everyCommandIsLive()
 {
     fixture::Catalogue db;
     AddUtilFolder(db);
     frmMain window;
     ShowAt(window, kUtil); // one entry selected: the rules would enable most items
     MainCommands* c = window.commands();
-    // The downloads are not built yet.
-    for (const auto& [array, index] :
-         QList<QPair<QString, int>>{{u"mnu_ope_sub"_qs, 1}, {u"mnu_rclick_sub"_qs, 7}})
-        QVERIFY2(!c->item(array, index)->isEnabled(), qPrintable(ItemName(array, index)));
-    // Everything else the rules enable for one priced pick-up entry is live; help needs its
-    // pages in the program folder.
+    // What the rules enable for one priced pick-up entry is live; help needs its pages in the
+    // program folder.
     const QList<QPair<QString, int>> working{
         {u"mnu_file_sub"_qs, 1},    {u"mnu_file_sub"_qs, 2},    {u"mnu_edit_sub"_qs, 0},
         {u"mnu_edit_sub"_qs, 3},    {u"mnu_ope_sub"_qs, 0},     {u"mnu_ope_sub"_qs, 2},
         {u"mnu_rclick_sub"_qs, 2},  {u"mnu_rclick_sub"_qs, 99}, {u"mnu_help_sub"_qs, 1},
         {u"mnu_refresh_sub"_qs, 0}, {u"mnu_refresh_sub"_qs, 1}, {u"mnu_frclick_sub"_qs, 99},
-        {u"mnu_ope_subc"_qs, 0},    {u"mnu_rclick_subd"_qs, 1},
+        {u"mnu_ope_subc"_qs, 0},    {u"mnu_rclick_subd"_qs, 1}, {u"mnu_ope_sub"_qs, 1},
+        {u"mnu_rclick_sub"_qs, 7},  {u"mnu_ope_subb"_qs, 0},    {u"mnu_rclick_subc"_qs, 3},
     };
     for (const auto& [array, index] : working)
         QVERIFY2(c->item(array, index)->isEnabled(), qPrintable(ItemName(array, index)));
@@ -753,7 +750,8 @@ void TstMainWindow::doubleClickOpensThePageOfTheSetting_data()
     QTest::newRow("detail page") << 1 << kPage;
     QTest::newRow("download page") << 2 << update::DownloadPageUrl(kPage);
     QTest::newRow("author page") << 3 << QStringLiteral("http://author.example/");
-    QTest::newRow("download, not yet") << 4 << QString();
+    QTest::newRow("archive address")
+        << 4 << QStringLiteral("http://dl.talvex.example/pub/win/tv000123.zip");
 }
 
 void TstMainWindow::doubleClickOpensThePageOfTheSetting()

@@ -1,5 +1,6 @@
 #include "config/Ini.h"
 #include "config/Settings.h"
+#include "download/Transfer.h"
 #include "mainwindow/frmMain.h"
 #include "resources/Icons.h"
 #include "startup/CommandLine.h"
@@ -291,9 +292,13 @@ void TstStartup::downloadModeSkipsInstanceTestAndFirstStart()
     QLockFile interactive(Launcher::LockFilePath());
     QVERIFY(interactive.tryLock(0));
     msg::ScriptedSink sink;
+    download::SetOpenRetryPauseForTests(0);
     Launcher launcher;
     QCOMPARE(launcher.Start(folder.file(u"DOWNLOAD/My Tool"_s)), StartPath::Download);
-    QVERIFY(sink.shown.isEmpty());
+    download::SetOpenRetryPauseForTests(-1);
+    // The address cannot be reached from here: only the failed download is told.
+    QCOMPARE(sink.shown.size(), 1);
+    QCOMPARE(sink.shown[0].title, download::kTransferErrorTitle);
     QVERIFY(!launcher.mainWindow() && !launcher.firstStartWindow());
     QVERIFY(!launcher.windowOpen());
     // Nothing was fetched, and the process must not say otherwise.
