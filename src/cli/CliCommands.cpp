@@ -311,6 +311,7 @@ constexpr CommandShape kCommands[] = {
     {u"member", 3, 3, u"number"},
     {u"compact", 0, 0},
     {u"export", 2, 100000},
+    {u"download", 2, 2, nullptr, u"", u"wait"},
     {u"search", 0, 0, nullptr, u"name|text|from|to|type|min|max|scope", u"pickup|news"},
     {u"set", 3, 3},
     {u"help", 0, 0},
@@ -462,6 +463,10 @@ QString UsageText()
         "                        フォルダ URL、Favorites または Search のエントリ (TARGET を\n"
         "                        指定したときはそのエントリだけ) をページとして FILE に保存\n"
         "                        します (拡張子 .htm/.html がなければ .html を付けます)。\n"
+        "  download BASE TARGET [--wait]\n"
+        "                        エントリのフォルダと LIBINFO.TXT を作り、ダウンロードの\n"
+        "                        プロセスを起動します。--wait のときはこのプロセスで転送し、\n"
+        "                        進行状況を標準エラーに出します (Ctrl-C で中断、続きから再開可)。\n"
         "  compact               カタログを最適化します (他の処理が使用中なら何もしません)。\n"
         "  set SECTION KEY VALUE Pelimond.INI の値を 1 つ書き込みます。\n"
         "  help, --help          この説明を出力します。\n"
@@ -503,6 +508,8 @@ int RunCommand(const Options& options, QTextStream& out)
         return SearchCommand(options, out);
     if (command == u"export")
         return ExportCommand(options);
+    if (command == u"download")
+        return DownloadCommand(options);
     if (command == u"set")
         return setCommand(options);
     return kExitRefused;

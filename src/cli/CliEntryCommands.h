@@ -22,6 +22,7 @@ int AddressCommand(const Options& options, QTextStream& out);
 int MemberCommand(const Options& options, QTextStream& out);
 int SearchCommand(const Options& options, QTextStream& out);
 int ExportCommand(const Options& options);
+int DownloadCommand(const Options& options);
 
 // The entries of a folder key, "Favorites" or "Search" in the order `list` prints them; *read is
 // false when the catalogue cannot be opened.

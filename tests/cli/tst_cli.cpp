@@ -4,6 +4,7 @@
 #include "config/Ini.h"
 #include "config/Settings.h"
 #include "support/TestFolder.h"
+#include "talvex-sim/ArchiveBytes.h"
 #include "talvex-sim/FaultTable.h"
 #include "talvex-sim/RequestLog.h"
 #include "talvex-sim/SimServerThread.h"
@@ -12,6 +13,7 @@
 #include "update/PageCache.h"
 #include "update/RunState.h"
 #include "update/UpdateRun.h"
+#include "util/FileUtil.h"
 #include "util/Messages.h"
 #include "util/ProgramFolder.h"
 #include "util/Text.h"
@@ -258,6 +260,7 @@ private slots:
     void searchFindsWhatTheSiteLists();
     void exportWritesTheNamedEntries();
     void setRefusesWhatTheFileCannotHold();
+    void downloadFetchesTheArchive();
     void aRefreshKilledOnItsSecondPageKeepsTheOldList();
 
 private:
@@ -1025,6 +1028,47 @@ void TstCli::setRefusesWhatTheFileCannotHold()
     QVERIFY2(refused.err.contains(u"ü"_s), qPrintable(refused.err));
     QCOMPARE(folder.readBytes(config::kSettingsFile), before);
     QCOMPARE(runCli(folder, {u"set"_s, u"PLMDM"_s, u"Folder"_s, u"/tmp/ダウンロード"_s}).status, 0);
+}
+
+// The companion's download: with --wait in its own process, else in the program's download
+// process, which works on the companion's program folder. Both give the site's own bytes.
+void TstCli::downloadFetchesTheArchive()
+{
+    const talvexsim::Folder* home = nullptr;
+    for (const talvexsim::Folder& f : m_site->folders()) {
+        if (f.hasList && f.packages.size() >= 2 &&
+            f.url.startsWith(config::SiteRoot + u"tpack/filearea/win/"_s)) {
+            home = &f;
+            break;
+        }
+    }
+    QVERIFY(home);
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    QCOMPARE(runCli(folder, {u"open"_s, home->url}).status, 0);
+    const auto archiveOf = [&](int package, QString* path) {
+        const talvexsim::Package& p = m_site->package(package);
+        QString name = p.name;
+        util::CleanFileName(name);
+        *path = folder.file(u"DOWNLOAD/"_s + name.trimmed() + u'/' +
+                            p.archiveUrl.mid(p.archiveUrl.lastIndexOf(u'/') + 1));
+        const talvexsim::ArchiveBytes bytes(*m_site, package);
+        return bytes.read(0, bytes.size());
+    };
+
+    const int first = home->packages[0];
+    const CliRun waited =
+        runCli(folder, {u"download"_s, home->url, m_site->package(first).url, u"--wait"_s});
+    QCOMPARE(waited.status, 0);
+    QString path;
+    const QByteArray expected = archiveOf(first, &path);
+    QCOMPARE(folder.readBytes(QDir(folder.path()).relativeFilePath(path)), expected);
+
+    const int second = home->packages[1];
+    QCOMPARE(runCli(folder, {u"download"_s, home->url, m_site->package(second).url}).status, 0);
+    const QByteArray expectedSecond = archiveOf(second, &path);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 30000);
+    QCOMPARE(folder.readBytes(QDir(folder.path()).relativeFilePath(path)), expectedSecond);
 }
 
 QTEST_GUILESS_MAIN(TstCli)
