@@ -209,12 +209,13 @@ int detailCommand(const Options& options, QTextStream& out)
     return kExitOk;
 }
 
-// The exit status of a run: 130 after a cancel, 1 when a page could not be fetched or an
-// address was refused by the page cache (each named on stderr), else 0.
+// The exit status of a run: 130 after Ctrl-C; 1 when a page could not be fetched, an address
+// was refused by the page cache (each named on stderr) or the catalogue could not be written;
+// else 0 (130 for a run stopped otherwise).
 int runStatus(bool ran)
 {
     const update::RunState& state = update::runState();
-    if (state.Cancel || g_interrupted) {
+    if (g_interrupted) {
         std::fprintf(stderr, "キャンセルしました。\n");
         return kExitCancelled;
     }
@@ -223,7 +224,10 @@ int runStatus(bool ran)
                      qUtf8Printable(url));
     if (state.FailedPages > 0)
         std::fprintf(stderr, "%d ページを取得できませんでした。\n", state.FailedPages);
-    return ran && state.FailedPages == 0 && state.RefusedUrls.isEmpty() ? kExitOk : kExitFailed;
+    if (!ran || state.FailedPages > 0 || !state.RefusedUrls.isEmpty() ||
+        !state.WriteError.isEmpty())
+        return kExitFailed;
+    return state.Cancel ? kExitCancelled : kExitOk;
 }
 
 int updateCommand(const Options& options)

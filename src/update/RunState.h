@@ -17,6 +17,7 @@ struct RunState
     // fetched and addresses the page cache refused. Windows have told the user already; the
     // command-line companion turns them into its exit status.
     int FailedPages = 0;
+    int FailuresInARow = 0; // pages failed since the last one fetched
     QStringList RefusedUrls;
     // Why the catalogue could not be written; a run stops at the first such failure.
     QString WriteError;

@@ -69,6 +69,24 @@ bool networkUsable()
     return !info || info->reachability() != QNetworkInformation::Reachability::Disconnected;
 }
 
+// The first failed page of a row is told; at the second the user decides whether the run goes
+// on (No, the default, stops it), and the later ones of the row are only traced: a site whose
+// pages all fail cannot hold the user with one message per page.
+void reportFailureInARow(RunState& state)
+{
+    ++state.FailuresInARow;
+    if (state.FailuresInARow == 1) {
+        ShowFetchFailure();
+        return;
+    }
+    if (state.FailuresInARow == 2 &&
+        msg::Show(QStringLiteral("続けてページを取得できませんでした。") + kCrLf + kCrLf +
+                      QStringLiteral("更新を続けますか?"),
+                  QStringLiteral("接続失敗"), msg::Icon::Question, msg::Buttons::YesNo,
+                  msg::Answer::No) != msg::Answer::Yes)
+        state.Cancel = true;
+}
+
 // Fetches one page into its cache file. False, after telling the user, when the site does not
 // answer; a page without a cache file of its own is a failed page too, but a silent one (the
 // refusal is traced).
@@ -79,14 +97,17 @@ bool fetchPage(const Walk& walk, const QString& pageUrl, const QString& cacheFil
         showStatus(walk, QString());
         return false;
     }
-    if (site::iNetGetFile(pageUrl, cacheFile))
+    RunState& state = runState();
+    if (site::iNetGetFile(pageUrl, cacheFile)) {
+        state.FailuresInARow = 0;
         return true;
+    }
     // A cancel that stopped the fetch is no failure to report; a full disk is no network's.
     if (site::LastFetchFailure() == site::FetchFailure::Write) {
         ReportCacheWriteFailure(cacheFile);
     } else if (!site::CancelRequested()) {
-        ++runState().FailedPages;
-        ShowFetchFailure();
+        ++state.FailedPages;
+        reportFailureInARow(state);
     }
     return false;
 }
@@ -96,6 +117,7 @@ void startRun(RunState& state)
 {
     state.Cancel = false;
     state.FailedPages = 0;
+    state.FailuresInARow = 0;
     state.RefusedUrls.clear();
     state.WriteError.clear();
 }

@@ -406,3 +406,39 @@ void TstUpdateRun::proxyWithoutANameIsRefused()
     QVERIFY(m_messages->shown[0].text.startsWith(u"インターネットへの接続に失敗しました。"_s));
     QVERIFY(requestedUrls().isEmpty());
 }
+
+void TstUpdateRun::failuresInARowAreToldOnceThenAsked_data()
+{
+    QTest::addColumn<msg::Answer>("answer");
+    QTest::newRow("go on") << msg::Answer::Yes;
+    QTest::newRow("stop (the default)") << msg::Answer::No;
+}
+
+// Every sub-category of a platform fails: the first failure is told, the second asks whether to
+// go on, and the rest of the row is not told again (or not tried, when the user stops).
+void TstUpdateRun::failuresInARowAreToldOnceThenAsked()
+{
+    QFETCH(msg::Answer, answer);
+    const Folder* platform = findSiteFolder([](const Folder& f) {
+        return f.area == talvexsim::kAreaLibrary && f.depth == 1 && f.children.size() >= 4;
+    });
+    QVERIFY(platform);
+    const auto rule = talvexsim::FaultRule::parse(u"status:503@/"_s + platform->path + u"*/*"_s);
+    QVERIFY(rule);
+    simServer().faults().add(*rule);
+    update::runState().CurrentArea = talvexsim::kAreaLibrary;
+    m_messages->answerNext(msg::Answer::Ok);
+    m_messages->answerNext(answer);
+    RecordingRun run;
+    update::RunUpdateWindow(&run, platform->url);
+
+    QCOMPARE(m_messages->shown.size(), 2);
+    QCOMPARE(m_messages->shown[0].title, u"接続失敗"_s);
+    QCOMPARE(m_messages->shown[1].icon, msg::Icon::Question);
+    QCOMPARE(m_messages->shown[1].defaultAnswer, msg::Answer::No);
+    const int children = int(platform->children.size());
+    const int tried = answer == msg::Answer::No ? 2 : children;
+    QCOMPARE(update::runState().FailedPages, tried);
+    // Each failed sub-category was tried five times; the ones after a stop not at all.
+    QCOMPARE(requestedUrls().size(), 1 + 5 * tried);
+}

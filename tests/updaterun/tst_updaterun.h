@@ -36,6 +36,8 @@ private slots:
     void walkStopsAtTheDepthBound();
     void refusedAddressIsNeverFetched();
     void proxyWithoutANameIsRefused();
+    void failuresInARowAreToldOnceThenAsked_data();
+    void failuresInARowAreToldOnceThenAsked();
 
     // Details (DetailTests.cpp)
     void detailPagesAreReadAndWritten_data();
