@@ -26,9 +26,16 @@ public:
     bool commit();
     // Discards the page's writes and closes the catalogue.
     void rollback();
+    // Why the open, the transaction or the commit failed (the rollback after a failed commit
+    // does not hide it).
+    QSqlError lastError() const
+    {
+        return m_error.type() != QSqlError::NoError ? m_error : m_db.lastError();
+    }
 
 private:
     Db m_db;
+    QSqlError m_error;
     bool m_open = false;
 };
 

@@ -230,24 +230,29 @@ int runStatus(bool ran)
     return state.Cancel ? kExitCancelled : kExitOk;
 }
 
+// The folder a run starts from: an area's folder root is read from the area's start page, as
+// the folder tree does. Sets the run's area from the address.
+QString runStart(const QString& url)
+{
+    const int area = update::AreaOfUrl(url);
+    update::runState().CurrentArea = area;
+    return url == config::SiteRoot + config::AreaPaths[std::size_t(area)]
+               ? config::AreaUrls[std::size_t(area)]
+               : url;
+}
+
 int updateCommand(const Options& options)
 {
-    const QString url = options.words.value(1, config::AreaUrls[0]);
-    update::runState().CurrentArea = update::AreaOfUrl(url);
     CliObserver observer;
-    return runStatus(update::RunUpdateWindow(&observer, url));
+    return runStatus(
+        update::RunUpdateWindow(&observer, runStart(options.words.value(1, config::AreaUrls[0]))));
 }
 
 int openCommand(const Options& options)
 {
-    QString url = options.words.value(1);
-    const int area = update::AreaOfUrl(url);
-    update::runState().CurrentArea = area;
-    // An area's folder root is read from the area's start page, as the folder tree does.
-    if (url == config::SiteRoot + config::AreaPaths[std::size_t(area)])
-        url = config::AreaUrls[std::size_t(area)];
     CliObserver observer;
-    return runStatus(update::UpdateFolder(&observer, url, true, false));
+    return runStatus(
+        update::UpdateFolder(&observer, runStart(options.words.value(1)), true, false));
 }
 
 int compactCommand()

@@ -193,7 +193,7 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringVie
     catalogue::PageTransaction transaction(s.dbname);
     if (!transaction.isOpen()) {
         clearProgress(observer);
-        ReportWriteFailure(transaction.db().lastError().text());
+        ReportWriteFailure(transaction.lastError().text());
         *page = -1;
         return false;
     }
@@ -204,7 +204,7 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringVie
         written = AnalyzeSoftDb(db, folderUrl, list.entries[i], list.entries[i].Ranking);
     clearProgress(observer);
     if (!written || !transaction.commit()) {
-        const QSqlError error = db.lastError();
+        const QSqlError error = written ? transaction.lastError() : db.lastError();
         util::TraceIfDebug(error.text() + u'=' + errorNumber(error));
         ReportWriteFailure(error.text());
         *page = -1;
@@ -218,16 +218,19 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringVie
 bool ReplaceFolderEntries(const QString& folderUrl, const QList<SoftListEntry>& entries)
 {
     catalogue::PageTransaction transaction(config::settings().dbname);
-    if (!transaction.isOpen())
+    if (!transaction.isOpen()) {
+        ReportWriteFailure(transaction.lastError().text());
         return false;
+    }
     catalogue::Db& db = transaction.db();
     bool written = catalogue::DeleteFolderEntries(db, folderUrl);
     for (qsizetype i = 0; written && i < entries.size(); ++i)
         written = AnalyzeSoftDb(db, folderUrl, entries[i], entries[i].Ranking);
     if (written && transaction.commit())
         return true;
-    util::TraceIfDebug(QStringLiteral("UpdateFolder エラー(") + errorNumber(db.lastError()) + u')');
-    ReportWriteFailure(db.lastError().text());
+    const QSqlError error = written ? transaction.lastError() : db.lastError();
+    util::TraceIfDebug(QStringLiteral("UpdateFolder エラー(") + errorNumber(error) + u')');
+    ReportWriteFailure(error.text());
     return false;
 }
 

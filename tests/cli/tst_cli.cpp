@@ -22,6 +22,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 #include <functional>
 #include <unistd.h>
@@ -261,6 +262,8 @@ private slots:
     void exportWritesTheNamedEntries();
     void setRefusesWhatTheFileCannotHold();
     void downloadFetchesTheArchive();
+    void aLogLeftByAKilledRunIsWrittenBack();
+    void aFullDiskStopsTheRunWithAMessage();
     void aRefreshKilledOnItsSecondPageKeepsTheOldList();
 
 private:
@@ -1069,6 +1072,66 @@ void TstCli::downloadFetchesTheArchive()
     const QByteArray expectedSecond = archiveOf(second, &path);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 30000);
     QCOMPARE(folder.readBytes(QDir(folder.path()).relativeFilePath(path)), expectedSecond);
+}
+
+// A run killed in the middle leaves its write-ahead log beside the catalogue; the next start
+// writes it back, and what the run had committed is there.
+void TstCli::aLogLeftByAKilledRunIsWrittenBack()
+{
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    const auto slow = talvexsim::FaultRule::parse(u"delay:200@/tpack/*"_s);
+    QVERIFY(slow);
+    m_server->faults().add(*slow);
+    m_server->requests().clear();
+    QProcess run;
+    run.start(QStringLiteral(PELIMOND_CLI), {u"--folder="_s + folder.path(), u"update"_s,
+                                             config::SiteRoot + u"tpack/filearea/win/"_s});
+    const QString log = folder.file(catalogue::kCatalogueFile + u"-wal"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->requests().size() >= 4 && QFile::exists(log), 20000);
+    run.kill();
+    QVERIFY(run.waitForFinished(10000));
+    m_server->faults().clear();
+    QVERIFY(QFile::exists(log));
+
+    const CliRun next = runCli(folder, {u"properties"_s, config::SiteRoot + u"tpack/filearea/"_s});
+    QCOMPARE(next.status, 0);
+    QVERIFY(!QFile::exists(log));
+    QVERIFY2(!next.out.contains(u"カテゴリ数: 0"_s), qPrintable(next.out));
+}
+
+// A program folder on a small, full file system: the run stops at the first page it cannot
+// store, says which file, exits with 1, and the catalogue stays sound.
+void TstCli::aFullDiskStopsTheRunWithAMessage()
+{
+    TestFolder outer;
+    const QString mount = outer.file(u"small"_s);
+    QDir().mkpath(mount);
+    QProcess mounting;
+    mounting.start(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=300k"_s, u"tmpfs"_s, mount});
+    if (!mounting.waitForFinished(10000) || mounting.exitCode() != 0)
+        QSKIP("this machine cannot mount a small file system for the test");
+    const auto unmount = qScopeGuard([&mount] { QProcess::execute(u"umount"_s, {mount}); });
+    TestFolder source;
+    prepareFolder(source, m_server->port());
+    for (const QString& name :
+         {config::kSettingsFile, config::kCategoryFile, catalogue::kCatalogueFile})
+        QVERIFY(QFile::copy(source.file(name), mount + u'/' + name));
+    QProcess run;
+    run.start(QStringLiteral(PELIMOND_CLI),
+              {u"--folder="_s + mount, u"update"_s, config::SiteRoot + u"tpack/filearea/"_s});
+    QVERIFY(run.waitForFinished(120000));
+    const QString err = QString::fromUtf8(run.readAllStandardError());
+    QCOMPARE(run.exitCode(), 1);
+    QVERIFY2(err.contains(u"書き込めませんでした"_s), qPrintable(err.right(400)));
+    QVERIFY2(!err.contains(u"インターネットに正しく接続されているか"_s),
+             qPrintable(err.right(400)));
+    catalogue::Db db;
+    QVERIFY(catalogue::OpenDb(db, mount + u'/' + catalogue::kCatalogueFile));
+    catalogue::Statement* check = db.select(u"PRAGMA integrity_check"_s);
+    QVERIFY(check && check->next());
+    QCOMPARE(check->value(0).toString(), u"ok"_s);
+    check->finish();
 }
 
 QTEST_GUILESS_MAIN(TstCli)
