@@ -67,12 +67,7 @@ bool Db::open(const QString& path, bool create)
         // SQLite reads the file lazily; touching the schema makes a file that is not a
         // catalogue fail here rather than in the first statement.
         QSqlQuery probe(m_db);
-        // Write-ahead logging with normal synchronisation: a commit never syncs, a crash or a
-        // power cut can lose only the last commits, never tear one or corrupt the file. When
-        // the last connection closes, the log is written back and removed, so between
-        // operations the catalogue is one file again.
-        probe.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
-        probe.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+        // The tables first: a file that is not a catalogue is left exactly as it was.
         if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
                                        "AND name IN ('T_Folders', 'T_Softwares')")) ||
             !probe.next())
@@ -80,12 +75,20 @@ bool Db::open(const QString& path, bool create)
         else if (!create && probe.value(0).toInt() != 2)
             error = QSqlError(QString(), QStringLiteral("not a Pelimond catalogue: ") + path,
                               QSqlError::ConnectionError);
-        else if (NativeConnection(m_db))
-            return true;
-        else
+        else if (!NativeConnection(m_db))
             error =
                 QSqlError(QString(), QStringLiteral("the SQL driver's SQLite is not the program's"),
                           QSqlError::ConnectionError);
+        else {
+            probe.finish();
+            // Write-ahead logging with normal synchronisation: a commit never syncs, a crash or
+            // a power cut can lose only the last commits, never tear one or corrupt the file.
+            // When the last connection closes, the log is written back and removed, so between
+            // operations the catalogue is one file again.
+            probe.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+            probe.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+            return true;
+        }
     }
     close();
     return fail(error);

@@ -18,12 +18,14 @@
 #include "util/ProgramFolder.h"
 #include "util/Text.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTest>
+#include <csignal>
 #include <functional>
 #include <unistd.h>
 
@@ -264,6 +266,9 @@ private slots:
     void downloadFetchesTheArchive();
     void aLogLeftByAKilledRunIsWrittenBack();
     void aFullDiskStopsTheRunWithAMessage();
+    void aFileThatIsNoCatalogueIsRefused_data();
+    void aFileThatIsNoCatalogueIsRefused();
+    void ctrlCStopsAPageBeingFetched();
     void aRefreshKilledOnItsSecondPageKeepsTheOldList();
 
 private:
@@ -1132,6 +1137,53 @@ void TstCli::aFullDiskStopsTheRunWithAMessage()
     QVERIFY(check && check->next());
     QCOMPARE(check->value(0).toString(), u"ok"_s);
     check->finish();
+}
+
+void TstCli::aFileThatIsNoCatalogueIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("a text file") << QByteArray("not a database\r\n");
+}
+
+// A catalogue file that is not one is refused with its name, and nothing is written into it.
+void TstCli::aFileThatIsNoCatalogueIsRefused()
+{
+    QFETCH(QByteArray, content);
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    QFile::remove(folder.file(catalogue::kCatalogueFile));
+    folder.writeBytes(catalogue::kCatalogueFile, content);
+    const CliRun update =
+        runCli(folder, {u"update"_s, config::SiteRoot + u"tpack/filearea/win/"_s});
+    QCOMPARE(update.status, 1);
+    QVERIFY2(update.err.contains(catalogue::kCatalogueFile + u" を開けません"_s),
+             qPrintable(update.err));
+    QCOMPARE(runCli(folder, {u"list"_s, u"Favorites"_s}).status, 1);
+    QCOMPARE(folder.readBytes(catalogue::kCatalogueFile), content);
+}
+
+// Ctrl-C stops the page being fetched at once, not only the run between pages.
+void TstCli::ctrlCStopsAPageBeingFetched()
+{
+    TestFolder folder;
+    prepareFolder(folder, m_server->port());
+    const auto hold = talvexsim::FaultRule::parse(u"delay:20000@/tpack/*"_s);
+    QVERIFY(hold);
+    m_server->faults().add(*hold);
+    m_server->requests().clear();
+    QProcess open;
+    open.start(QStringLiteral(PELIMOND_CLI), {u"--folder="_s + folder.path(), u"open"_s,
+                                              config::SiteRoot + u"tpack/filearea/win/"_s});
+    QVERIFY(open.waitForStarted());
+    QTest::qWait(500);
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(pid_t(open.processId()), SIGINT);
+    QVERIFY(open.waitForFinished(5000));
+    QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+    m_server->faults().clear();
+    QCOMPARE(open.exitCode(), 130);
 }
 
 QTEST_GUILESS_MAIN(TstCli)
