@@ -18,6 +18,19 @@ double Median(QList<double> values)
     return values.at(values.size() / 2);
 }
 
+double TimeMedianMs(int repeats, const std::function<void()>& work)
+{
+    work();
+    QList<double> times;
+    for (int r = 0; r < repeats; ++r) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    return Median(times);
+}
+
 bool WriteUrlList(const QString& path, const QStringList& urls)
 {
     QFile file(path);

@@ -3,11 +3,14 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // What the benchmarks share: the wget baseline through the simulated site's proxy.
 namespace bench {
 
 double Median(QList<double> values);
+// Milliseconds of each of repeats runs of work, after one run that is not counted; the median.
+double TimeMedianMs(int repeats, const std::function<void()>& work);
 // Writes one URL per line.
 bool WriteUrlList(const QString& path, const QStringList& urls);
 // The system's wget, or "" when it is not installed.

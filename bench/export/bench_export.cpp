@@ -8,6 +8,7 @@
 #include "catalogue/Db.h"
 #include "catalogue/PageTransaction.h"
 #include "catalogue/Schema.h"
+#include "common/BenchSupport.h"
 #include "config/Categories.h"
 #include "config/Settings.h"
 #include "config/SoftTypes.h"
@@ -87,26 +88,6 @@ bool writeCatalogue(const QString& path)
     return true;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Milliseconds of each run of work, after one run that is not counted.
-double timeMedian(const std::function<void()>& work)
-{
-    work();
-    std::vector<double> times;
-    for (int r = 0; r < kRepeats; ++r) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    return median(times);
-}
-
 qint64 bytesBelow(const QString& folder)
 {
     qint64 total = 0;
@@ -156,21 +137,20 @@ qint64 floorRun(const QByteArray& dbPath, const QList<mainwindow::EntryKey>& key
 
 void measureDialog()
 {
-    std::vector<double> times;
+    QList<double> times;
     for (int i = 0; i < kDialogOpenings; ++i) {
         QElapsedTimer timer;
         timer.start();
         options::frmSetting dialog;
         dialog.show();
         QCoreApplication::processEvents();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        times.append(double(timer.nsecsElapsed()) / 1e6);
         dialog.reject();
     }
-    const double first = times.front();
-    times.erase(times.begin());
+    const double first = times.takeFirst();
     std::printf("settings dialog opened, font list included: first %.1f ms, then median %.1f ms"
                 "   %s\n",
-                first, median(times),
+                first, bench::Median(times),
                 first <= 300.0 ? "(goal <= 300 ms)" : "(goal <= 300 ms missed)");
 }
 
@@ -223,7 +203,8 @@ int main(int argc, char** argv)
     const QString page = dir.filePath(QStringLiteral("out/Selected.html"));
     QDir().mkpath(dir.filePath(QStringLiteral("out")));
     bool ok = true;
-    const double program = timeMedian([&] { ok = ok && exportpages::WriteExport(page, keys); });
+    const double program =
+        bench::TimeMedianMs(kRepeats, [&] { ok = ok && exportpages::WriteExport(page, keys); });
     if (!ok) {
         std::fprintf(stderr, "the export failed\n");
         return 1;
@@ -231,7 +212,8 @@ int main(int argc, char** argv)
     const qint64 bytes = bytesBelow(dir.filePath(QStringLiteral("out")));
     const QByteArray dbPath = s.dbname.toUtf8();
     const QString floorFile = dir.filePath(QStringLiteral("floor.bin"));
-    const double floor = timeMedian([&] { floorRun(dbPath, keys, floorFile, bytes); });
+    const double floor =
+        bench::TimeMedianMs(kRepeats, [&] { floorRun(dbPath, keys, floorFile, bytes); });
     std::printf("page set: %lld bytes\n", static_cast<long long>(bytes));
     std::printf("%-34s %9.3f ms   floor %9.3f ms   ratio %5.2f  %s\n", "export of 5 000 entries",
                 program, floor, program / floor,

@@ -9,6 +9,7 @@
 #include "catalogue/PageTransaction.h"
 #include "catalogue/Schema.h"
 #include "catalogue/SqlCondition.h"
+#include "common/BenchSupport.h"
 #include "config/Settings.h"
 #include "info/PropertyCounts.h"
 #include "util/LocalTime.h"
@@ -113,26 +114,6 @@ bool writeCatalogue(const QString& path)
             return false;
     }
     return true;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Milliseconds of each run of work, after one run that is not counted.
-double timeMedian(const std::function<void()>& work)
-{
-    work();
-    std::vector<double> times;
-    for (int r = 0; r < kRepeats; ++r) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    return median(times);
 }
 
 // ---- the baseline: SQLite's C interface alone
@@ -257,13 +238,14 @@ int main(int argc, char** argv)
     // (a) The folder properties of the library root.
     info::FolderProperties properties;
     RawProperties raw;
-    const double program = timeMedian([&properties] {
+    const double program = bench::TimeMedianMs(kRepeats, [&properties] {
         QString error;
         properties = {};
         if (!info::ReadFolderProperties(kRoot, &properties, &error))
             std::fprintf(stderr, "ReadFolderProperties: %s\n", qPrintable(error));
     });
-    const double baseline = timeMedian([&raw, &path] { raw = rawFolderProperties(path, kRoot); });
+    const double baseline =
+        bench::TimeMedianMs(kRepeats, [&raw, &path] { raw = rawFolderProperties(path, kRoot); });
     std::printf("\n(a) folder properties of %s\n", qPrintable(kRoot));
     std::printf("    program : %s, %s\n", qPrintable(info::FolderContentsText(properties)),
                 qPrintable(info::FolderDateText(properties.updated)));
@@ -281,14 +263,14 @@ int main(int argc, char** argv)
     }
     info::SelectionTotals totals;
     info::SelectionTotals rawTotals;
-    const double sums = timeMedian([&totals, &keys] {
+    const double sums = bench::TimeMedianMs(kRepeats, [&totals, &keys] {
         QString error;
         totals = {};
         if (!info::ReadSelectionTotals(keys, &totals, {}, &error))
             std::fprintf(stderr, "ReadSelectionTotals: %s\n", qPrintable(error));
     });
-    const double rawSums =
-        timeMedian([&rawTotals, &keys, &path] { rawTotals = rawSelectionTotals(path, keys); });
+    const double rawSums = bench::TimeMedianMs(
+        kRepeats, [&rawTotals, &keys, &path] { rawTotals = rawSelectionTotals(path, keys); });
     std::printf("\n(b) totals of %d selected entries\n", kSelected);
     std::printf("    program : %d found, %lld KB, %lld 円\n", totals.position, totals.sizeKb,
                 totals.money);

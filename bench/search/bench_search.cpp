@@ -8,6 +8,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/PageTransaction.h"
 #include "catalogue/Schema.h"
+#include "common/BenchSupport.h"
 #include "config/Settings.h"
 #include "config/SoftTypes.h"
 #include "mainwindow/SoftwareList.h"
@@ -94,12 +95,6 @@ bool WriteCatalogue(const talvexsim::Site& site, const QString& path, int* writt
     }
     *written = int(rows.size());
     return true;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 double Ms(const QElapsedTimer& timer)
@@ -234,8 +229,8 @@ int main(int argc, char** argv)
     std::printf("%-30s %7s %10s %10s %6s\n", "marking run", "hits", "program", "floor", "ratio");
     for (const Case& c : {twoWords, described, everything}) {
         const std::optional<catalogue::SqlCondition> where = search::SearchCondition(c.conditions);
-        std::vector<double> program;
-        std::vector<double> floor;
+        QList<double> program;
+        QList<double> floor;
         int hits = -1;
         int floorHits = -1;
         for (int r = -1; r < kRepeats; ++r) { // run -1 is not counted
@@ -256,8 +251,8 @@ int main(int argc, char** argv)
                 floor.push_back(floorMs);
             }
         }
-        const double p = Median(program);
-        const double f = Median(floor);
+        const double p = bench::Median(program);
+        const double f = bench::Median(floor);
         std::printf("%-30s %7d %8.1f ms %7.1f ms %6.2f %s%s\n", c.what, hits, p, f, p / f,
                     p / f <= kGoalRatio ? "(goal <= 1.5)" : "(goal <= 1.5 missed)",
                     hits == floorHits ? "" : "  the counts differ!");
@@ -269,8 +264,8 @@ int main(int argc, char** argv)
     list.SetupListColumns();
     list.show();
     QApplication::processEvents();
-    std::vector<double> fills;
-    std::vector<double> reads;
+    QList<double> fills;
+    QList<double> reads;
     for (int r = -1; r < kRepeats; ++r) {
         QElapsedTimer timer;
         timer.start();
@@ -289,9 +284,10 @@ int main(int argc, char** argv)
             reads.push_back(read);
         }
     }
-    const double fill = Median(fills);
+    const double fill = bench::Median(fills);
     std::printf("\nfill 検索結果 (%d rows): %.2f ms %s; reading the rows alone %.2f ms\n",
                 int(list.listModel()->rowCount()), fill,
-                fill <= kGoalFillMs ? "(goal <= 20 ms)" : "(goal <= 20 ms missed)", Median(reads));
+                fill <= kGoalFillMs ? "(goal <= 20 ms)" : "(goal <= 20 ms missed)",
+                bench::Median(reads));
     return 0;
 }
