@@ -171,7 +171,7 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page)
 }
 
 bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringView text, int* page,
-                     QList<SoftListEntry>* collect, const std::function<void(int)>& nextPageKnown)
+                     QList<SoftListEntry>* collect, const NextPageKnown& nextPageKnown)
 {
     const config::Settings& s = config::settings();
     RunAdapter adapter(observer);
@@ -183,7 +183,7 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringVie
         return true;
     }
     if (nextPageKnown)
-        nextPageKnown(list.nextPage);
+        list.nextPage = nextPageKnown(list.entries, list.nextPage);
     if (collect) {
         collect->append(std::move(list.entries));
         clearProgress(observer);

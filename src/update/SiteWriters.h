@@ -31,14 +31,16 @@ bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringView pa
 // transaction and *page becomes the next page to read, or -1. False (and -1) when the page is not
 // in the cache, the catalogue cannot be opened or the page could not be committed.
 bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page);
+using NextPageKnown = std::function<int(const QList<SoftListEntry>& entries, int next)>;
 // The same for the text of page *page as read from the cache (ReadCachedPage). nextPageKnown,
-// when given, learns the next page to read (-1 when the list is finished) as soon as a list is
-// found on the page, before its entries are written: the run sends the next request meanwhile.
+// when given, learns the page's entries and the next page to read (-1 when the list is finished)
+// as soon as a list is found on the page, before its entries are written, and answers the next
+// page in effect (-1 ends the list): the run sends the next request meanwhile.
 // With collect the entries are appended there instead of being written (a folder whose list is
 // replaced once all its pages are read).
 bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringView text, int* page,
                      QList<SoftListEntry>* collect = nullptr,
-                     const std::function<void(int)>& nextPageKnown = nullptr);
+                     const NextPageKnown& nextPageKnown = nullptr);
 
 // Replaces the folder's list with entries (all its pages, in order) in one transaction: its
 // entries that are neither favourites nor search results are deleted, then every entry is

@@ -126,6 +126,30 @@ void startRun(RunState& state)
 // after this many pages.
 constexpr int kMaxListPages = 10000;
 
+// Whether a list page shows an entry the folder's earlier pages did not; a page that only
+// repeats them (a list going round, or one whose pages never end) ends the folder.
+bool addsEntries(const QList<SoftListEntry>& entries, QSet<QString>* shown)
+{
+    const qsizetype before = shown->size();
+    for (const SoftListEntry& e : entries)
+        shown->insert(e.TargetURL);
+    return shown->size() > before;
+}
+
+// The next page's request goes out before this page's entries are written, so the site
+// prepares it meanwhile; after a folder's last page, the next folder's first page.
+void sendAhead(Walk& walk, const QString& folderUrl, int listOrder, int next,
+               const QStringList& children, bool walkChildren)
+{
+    if (runState().stopped())
+        return;
+    if (next != -1) {
+        site::iNetPrefetch(ListPageUrl(folderUrl, listOrder, next));
+    } else if (const QString after = folderAfter(walk, children, walkChildren); !after.isEmpty()) {
+        site::iNetPrefetch(ListPageUrl(after, listOrder, 1));
+    }
+}
+
 // Reads the folder's list pages one after another; page 1 also gives the sub-categories. False
 // when the folder stopped early (no connection, cancel, a failed fetch), so its sub-categories
 // are not walked. The folder the walk refreshes keeps its old list until its last page has been
@@ -142,6 +166,7 @@ bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children
     if (replacing && listed)
         pending.emplace();
     QSet<int> read;
+    QSet<QString> shown;
     int page = 1;
     while (page != -1) {
         if (!CheckConnection())
@@ -171,27 +196,20 @@ bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children
         if (!listed)
             break;
         read.insert(page);
-        // The next page's request goes out before this page's entries are written, so the
-        // site prepares it meanwhile.
-        const auto sendNext = [&](int next) {
-            if (state.stopped())
-                return;
-            if (next != -1 && !read.contains(next)) {
-                site::iNetPrefetch(ListPageUrl(folderUrl, listOrder, next));
-            } else if (const QString after = folderAfter(walk, *children, walkChildren);
-                       !after.isEmpty()) {
-                site::iNetPrefetch(ListPageUrl(after, listOrder, 1));
+        const auto nextKnown = [&](const QList<SoftListEntry>& entries, int next) {
+            if (next != -1 && (read.contains(next) || read.size() >= kMaxListPages ||
+                               !addsEntries(entries, &shown))) {
+                util::TraceIfDebug(QStringLiteral("AnalyzeStart ページ制限(") + folderUrl + u')');
+                next = -1;
             }
+            sendAhead(walk, folderUrl, listOrder, next, *children, walkChildren);
+            return next;
         };
         AnalyzeSoftList(walk.observer, folderUrl, *text, &page, pending ? &*pending : nullptr,
-                        sendNext);
+                        nextKnown);
         showStatus(walk, QString());
         if (state.stopped())
             return false;
-        if (page != -1 && (read.contains(page) || read.size() >= kMaxListPages)) {
-            util::TraceIfDebug(QStringLiteral("AnalyzeStart ページ制限(") + folderUrl + u')');
-            page = -1;
-        }
     }
     if (replacing &&
         !(pending ? ReplaceFolderEntries(folderUrl, *pending) : PurgeFolderEntries(folderUrl)))

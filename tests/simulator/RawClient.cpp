@@ -29,6 +29,10 @@ RawReply RawClient::read()
         const qsizetype colon = line.indexOf(':');
         r.headers.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
     }
+    if (r.headers.value("transfer-encoding").toLower() == "chunked") {
+        readChunks(r);
+        return r;
+    }
     while (m_pending.size() < r.length()) {
         if (!more(r))
             break;
@@ -37,6 +41,39 @@ RawReply RawClient::read()
     r.body = m_pending.left(length);
     m_pending.remove(0, r.body.size());
     return r;
+}
+
+void RawClient::readChunks(RawReply& r)
+{
+    r.chunked = true;
+    for (;;) {
+        qsizetype eol = -1;
+        while ((eol = m_pending.indexOf("\r\n")) < 0) {
+            if (!more(r))
+                return;
+        }
+        bool ok = false;
+        const qint64 size = m_pending.left(eol).toLongLong(&ok, 16);
+        if (!ok)
+            return;
+        m_pending.remove(0, eol + 2);
+        r.chunkSizes.append(size);
+        // A chunk's data and its line end; the last chunk is followed by the empty line that
+        // ends the trailers (none are sent).
+        while (m_pending.size() < size + 2) {
+            if (!more(r)) {
+                r.body += m_pending.left(size);
+                m_pending.clear();
+                return;
+            }
+        }
+        r.body += m_pending.left(size);
+        m_pending.remove(0, size + 2);
+        if (size == 0) {
+            r.lastChunk = true;
+            return;
+        }
+    }
 }
 
 bool RawClient::more(RawReply& r)

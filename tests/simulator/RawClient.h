@@ -12,6 +12,11 @@ struct RawReply
     QByteArray body;
     int reads = 0;
     bool closed = false;
+    // A chunked body (Transfer-Encoding: chunked) is decoded into body; the sizes its chunk
+    // lines announced are kept, and whether its last (zero) chunk arrived.
+    bool chunked = false;
+    QList<qint64> chunkSizes;
+    bool lastChunk = false;
     qint64 length() const { return headers.value("content-length", "-1").toLongLong(); }
 };
 
@@ -28,6 +33,8 @@ public:
 
 private:
     bool more(RawReply& r);
+    // The chunks of a chunked body, up to its last chunk or as far as the connection gives.
+    void readChunks(RawReply& r);
 
     QTcpSocket m_socket;
     QByteArray m_pending;

@@ -372,6 +372,31 @@ void TestSimulator::faultRuleParsing_data()
     QTest::newRow("ignore-range") << S("ignore-range@/pub/*") << true << S("/pub/x.zip") << true;
     QTest::newRow("ignore-range takes no number")
         << S("ignore-range:5@*") << false << S("") << false;
+    QTest::newRow("chunked") << S("chunked@/soft/*") << true << S("/soft/a.html") << true;
+    QTest::newRow("chunked takes no number") << S("chunked:5@*") << false << S("") << false;
+    QTest::newRow("chunked-cut") << S("chunked-cut@*") << true << S("/") << true;
+    QTest::newRow("chunked-cut with bytes") << S("chunked-cut:500#1@/x") << true << S("/x") << true;
+    QTest::newRow("chunk-oversize") << S("chunk-oversize:4096@*") << true << S("/") << true;
+    QTest::newRow("chunk-oversize takes one number")
+        << S("chunk-oversize:1:2@*") << false << S("") << false;
+    QTest::newRow("empty-chunked") << S("empty-chunked@*") << true << S("/") << true;
+    QTest::newRow("redirect to another host")
+        << S("redirect:http://evil.example/x@/soft/*") << true << S("/soft/a.html") << true;
+    QTest::newRow("redirect to a path, twice")
+        << S("redirect:/elsewhere.html#2@/a.html") << true << S("/a.html") << true;
+    QTest::newRow("redirect needs an address") << S("redirect@*") << false << S("") << false;
+    QTest::newRow("redirect to nothing") << S("redirect:@*") << false << S("") << false;
+    QTest::newRow("redirect address with a space")
+        << S("redirect:http://a b/@*") << false << S("") << false;
+    QTest::newRow("endless") << S("endless@/tpack/*") << true << S("/tpack/a/index_099.html")
+                             << true;
+    QTest::newRow("endless takes no number") << S("endless:3@*") << false << S("") << false;
+    QTest::newRow("next-loop") << S("next-loop@*") << true << S("/") << true;
+    QTest::newRow("next-loop to page 2") << S("next-loop:2@*") << true << S("/") << true;
+    QTest::newRow("next-loop to page 0") << S("next-loop:0@*") << false << S("") << false;
+    QTest::newRow("dead-links") << S("dead-links:3@/games/*") << true << S("/games/lib/") << true;
+    QTest::newRow("dead-links needs a count") << S("dead-links@*") << false << S("") << false;
+    QTest::newRow("dead-links of none") << S("dead-links:0@*") << false << S("") << false;
 }
 
 void TestSimulator::faultRuleParsing()

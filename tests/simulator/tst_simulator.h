@@ -48,6 +48,18 @@ private slots:
     void archiveRangeRequests_data();
     void archiveRangeRequests();
 
+    // The hostile site: chunked answers cut short or overstated, redirections, lists that never
+    // end or go round, dead sub-category links (HostileTests.cpp)
+    void chunkedAnswers_data();
+    void chunkedAnswers();
+    void redirectAnswers_data();
+    void redirectAnswers();
+    void endlessAndLoopingLists_data();
+    void endlessAndLoopingLists();
+    void listFaultsLeaveOtherPagesAlone();
+    void deadLinksOnACategoryPage_data();
+    void deadLinksOnACategoryPage();
+
     // The executable (ServerTests.cpp)
     void processServesUntilTerminated();
     void dumpWritesEveryPage();

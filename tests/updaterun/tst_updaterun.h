@@ -47,6 +47,18 @@ private slots:
     void currentDetailIsNotReread();
     void detailsLostFromTheRowComeBackFromTheCache();
 
+    // A hostile site: broken answers, redirections, endless lists, dead links (HostileTests.cpp)
+    void brokenListPageIsNeverStored_data();
+    void brokenListPageIsNeverStored();
+    void brokenDetailPageLeavesTheRow_data();
+    void brokenDetailPageLeavesTheRow();
+    void redirectWithinTheSiteIsFollowed_data();
+    void redirectWithinTheSiteIsFollowed();
+    void endlessListEndsTheFolder_data();
+    void endlessListEndsTheFolder();
+    void deadLinksAreToldThenAsked_data();
+    void deadLinksAreToldThenAsked();
+
     // The update window (WindowTests.cpp)
     void windowCancel_data();
     void windowCancel();

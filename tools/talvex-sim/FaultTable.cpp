@@ -6,22 +6,33 @@ namespace talvexsim {
 
 namespace {
 
+// A kind's name and how many numbers may follow it.
 struct KindName
 {
     FaultKind kind;
     const char* name;
+    int minArguments;
+    int maxArguments;
 };
 
 constexpr KindName kKinds[] = {
-    {FaultKind::Delay, "delay"},
-    {FaultKind::Reset, "reset"},
-    {FaultKind::ResetMidBody, "reset-mid"},
-    {FaultKind::Status, "status"},
-    {FaultKind::EmptyBody, "empty"},
-    {FaultKind::Truncate, "truncate"},
-    {FaultKind::Trickle, "trickle"},
-    {FaultKind::Stall, "stall"},
-    {FaultKind::IgnoreRange, "ignore-range"},
+    {FaultKind::Delay, "delay", 1, 1},
+    {FaultKind::Reset, "reset", 0, 0},
+    {FaultKind::ResetMidBody, "reset-mid", 0, 1},
+    {FaultKind::Status, "status", 0, 1},
+    {FaultKind::EmptyBody, "empty", 0, 0},
+    {FaultKind::Truncate, "truncate", 0, 1},
+    {FaultKind::Trickle, "trickle", 2, 2},
+    {FaultKind::Stall, "stall", 0, 1},
+    {FaultKind::IgnoreRange, "ignore-range", 0, 0},
+    {FaultKind::Chunked, "chunked", 0, 0},
+    {FaultKind::ChunkedCut, "chunked-cut", 0, 1},
+    {FaultKind::ChunkOversize, "chunk-oversize", 0, 1},
+    {FaultKind::EmptyChunked, "empty-chunked", 0, 0},
+    {FaultKind::Redirect, "redirect", 0, 0}, // its URL is read apart from the numbers
+    {FaultKind::Endless, "endless", 0, 0},
+    {FaultKind::NextLoop, "next-loop", 0, 1},
+    {FaultKind::DeadLinks, "dead-links", 1, 1},
 };
 
 QRegularExpression expressionOf(const QString& pattern)
@@ -48,7 +59,7 @@ bool fail(QString* error, const QString& text)
 }
 
 // Reads the numbers after the kind into the rule's fields.
-bool readArguments(FaultRule& rule, const QStringList& args, QString* error)
+bool readArguments(FaultRule& rule, const KindName& kind, const QStringList& args, QString* error)
 {
     QList<qint64> n;
     for (const QString& a : args) {
@@ -57,13 +68,9 @@ bool readArguments(FaultRule& rule, const QStringList& args, QString* error)
         if (!ok || n.last() < 0)
             return fail(error, QStringLiteral("not a number: ") + a);
     }
-    const bool noArguments = rule.kind == FaultKind::Reset || rule.kind == FaultKind::EmptyBody ||
-                             rule.kind == FaultKind::IgnoreRange;
-    const qsizetype wanted = rule.kind == FaultKind::Trickle ? 2 : noArguments ? 0 : 1;
-    const bool optional = rule.kind != FaultKind::Trickle && rule.kind != FaultKind::Delay;
-    if (n.size() > wanted || (n.size() < wanted && !optional))
+    if (n.size() < kind.minArguments || n.size() > kind.maxArguments)
         return fail(error, QStringLiteral("wrong number of arguments for ") +
-                               FaultRule::kindName(rule.kind));
+                               QLatin1StringView(kind.name));
     switch (rule.kind) {
     case FaultKind::Delay:
         rule.delayMs = int(n.value(0));
@@ -77,9 +84,32 @@ bool readArguments(FaultRule& rule, const QStringList& args, QString* error)
         rule.bytes = qMax<qint64>(1, n.value(0));
         rule.intervalMs = int(n.value(1));
         break;
+    case FaultKind::NextLoop:
+        if (n.value(0, 1) < 1 || n.value(0, 1) > 1000000)
+            return fail(error, QStringLiteral("not a page number: ") + args.value(0));
+        rule.loopTo = int(n.value(0, 1));
+        break;
+    case FaultKind::DeadLinks:
+        if (n.value(0) < 1 || n.value(0) > 1000)
+            return fail(error, QStringLiteral("dead-links takes 1 to 1000: ") + args.value(0));
+        rule.deadLinks = int(n.value(0));
+        break;
     default:
         rule.bytes = n.value(0);
     }
+    return true;
+}
+
+// The address of "redirect:URL": one header value, so nothing that would end or split it.
+bool readLocation(FaultRule& rule, const QString& url, QString* error)
+{
+    if (url.isEmpty())
+        return fail(error, QStringLiteral("redirect needs an address: redirect:URL"));
+    for (QChar c : url) {
+        if (c.unicode() <= 0x20 || c.unicode() >= 0x7f)
+            return fail(error, QStringLiteral("not an address for a Location header: ") + url);
+    }
+    rule.location = url;
     return true;
 }
 
@@ -116,18 +146,19 @@ std::optional<FaultRule> FaultRule::parse(const QString& text, QString* error)
     }
     QStringList parts = head.split(u':');
     const QString name = parts.takeFirst();
-    bool known = false;
+    const KindName* known = nullptr;
     for (const KindName& k : kKinds) {
-        if (name == QLatin1StringView(k.name)) {
-            rule.kind = k.kind;
-            known = true;
-        }
+        if (name == QLatin1StringView(k.name))
+            known = &k;
     }
     if (!known) {
         fail(error, QStringLiteral("unknown fault: ") + name);
         return std::nullopt;
     }
-    if (!readArguments(rule, parts, error))
+    rule.kind = known->kind;
+    // A redirection's address holds colons of its own.
+    if (rule.kind == FaultKind::Redirect ? !readLocation(rule, head.mid(name.size() + 1), error)
+                                         : !readArguments(rule, *known, parts, error))
         return std::nullopt;
     return rule;
 }

@@ -50,22 +50,33 @@ QString breadcrumb(const Site& site, const Folder& f)
     return u"<div class=\"path\">" + chain.join(QStringLiteral(" &gt; ")) + u"</div>\n";
 }
 
-QString categoryBlock(const Site& site, const Folder& f)
+QString categoryRow(const Folder& f, const QString& path, const QString& name, bool strong,
+                    bool byIndex)
+{
+    QString out = QStringLiteral("<TR><TD>");
+    if (f.imageLinks)
+        out += u"<A HREF=\"/" + path + u"\"><IMG SRC=\"/images/folder.gif\" ALT=\"\" BORDER=0></A>";
+    const QString text = strong ? u"<STRONG>" + Escape(name) + u"</STRONG>" : Escape(name);
+    return out + u"</TD><TD><A HREF=\"/" + path + (byIndex ? u"index.html" : u"") + u"\">" + text +
+           u"</A>";
+}
+
+QString categoryBlock(const Site& site, const Folder& f, int deadLinks)
 {
     QString out = QStringLiteral("<TABLE class=\"category\">\n");
     for (qsizetype k = 0; k < f.children.size(); ++k) {
         const Folder& c = site.folder(f.children[k]);
-        out += u"<TR><TD>";
-        if (f.imageLinks)
-            out += u"<A HREF=\"/" + c.path +
-                   u"\"><IMG SRC=\"/images/folder.gif\" ALT=\"\" BORDER=0></A>";
-        const bool byIndex = f.indexHtmlLinks && k % 2 == 0;
-        const QString text =
-            k % 2 == 0 ? u"<STRONG>" + Escape(c.name) + u"</STRONG>" : Escape(c.name);
-        out += u"</TD><TD><A HREF=\"/" + c.path + (byIndex ? u"index.html" : u"") + u"\">" + text +
-               u"</A>";
+        out += categoryRow(f, c.path, c.name, k % 2 == 0, f.indexHtmlLinks && k % 2 == 0);
         if (c.hasList)
             out += QStringLiteral(" (%1)").arg(c.packages.size());
+        out += u"</TD></TR>\n";
+    }
+    // Links the site keeps to folders it no longer has, written like the others.
+    for (int n = 1; n <= deadLinks; ++n) {
+        const qsizetype k = f.children.size() + n - 1;
+        out += categoryRow(f, DeadLinkPath(site, f.index, n),
+                           QStringLiteral("閉鎖されたカテゴリ%1").arg(n), k % 2 == 0,
+                           f.indexHtmlLinks && k % 2 == 0);
         out += u"</TD></TR>\n";
     }
     return out + u"</TABLE>\n";
@@ -184,52 +195,78 @@ QString classicEntry(const Site& site, const ListRow& r)
     return out + u"\n<HR size=1>";
 }
 
-QString fileListPager(const Site& site, const Folder& f, ListOrder order, int page)
+// A list page's navigation: the page it shows, the highest page number it lists, the page its
+// next-page link names (0: none) and how many entries that page has.
+struct Pager
+{
+    int page = 1;
+    int last = 1;
+    int next = 0;
+    qsizetype nextRows = 0;
+};
+
+Pager pagerOf(const Site& site, const Folder& f, ListOrder order, int page,
+              const FolderPageFault& fault)
 {
     const int count = site.pageCount(f.index);
+    Pager p{page, count, page < count ? page + 1 : 0, 0};
+    if (PagerApplies(site, f.index, fault)) {
+        if (fault.pager == FolderPageFault::Pager::Endless && page >= count) {
+            p.last = page + 1;
+            p.next = page + 1;
+        } else if (fault.pager == FolderPageFault::Pager::Loop && page == count) {
+            p.next = qBound(1, fault.loopTo, count);
+        }
+    }
+    if (p.next > 0)
+        p.nextRows = site.pagePackages(f.index, order, qMin(p.next, count)).size();
+    return p;
+}
+
+QString fileListPager(ListOrder order, const Pager& p)
+{
     QString out = QStringLiteral("<div class=\"pagenavi\">");
-    if (page > 1)
-        out += u"<a href=\"" + Site::listPageName(order, page - 1) + u"\">&lt;前へ</a> ｜ ";
+    if (p.page > 1)
+        out += u"<a href=\"" + Site::listPageName(order, p.page - 1) + u"\">&lt;前へ</a> ｜ ";
     QStringList numbers;
-    for (int n = qMax(1, page - 5); n <= qMin(count, page + 5); ++n)
+    for (int n = qMax(1, p.page - 5); n <= qMin(p.last, p.page + 5); ++n)
         numbers.append(
-            n == page
+            n == p.page
                 ? QStringLiteral("<strong>%1</strong>").arg(n)
                 : QStringLiteral("<a href=\"%1\">%2</a>").arg(Site::listPageName(order, n)).arg(n));
     out += numbers.join(u' ');
     // A navigation block that ends with a link ("</a>", five characters, "</div>") announces
     // a further page.
-    if (page < count)
-        out += u" ｜ <a href=\"" + Site::listPageName(order, page + 1) + u"\">次へ</a> &gt;";
+    if (p.next > 0)
+        out += u" ｜ <a href=\"" + Site::listPageName(order, p.next) + u"\">次へ</a> &gt;";
     return out + u"</div>\n<!-- /ページナビ -->\n";
 }
 
-QString liPager(const Site& site, const Folder& f, ListOrder order, int page)
+QString liPager(const Site& site, const Folder& f, ListOrder order, const Pager& p)
 {
-    const int count = site.pageCount(f.index);
     const int size = site.pageSize(f.index);
     QString out = QStringLiteral("<div class=\"pager\">");
-    if (page > 1)
+    if (p.page > 1)
         out += QStringLiteral("<a href=\"%1\">&lt;&lt;前の%2件</a> ")
-                   .arg(Site::listPageName(order, page - 1))
+                   .arg(Site::listPageName(order, p.page - 1))
                    .arg(size);
-    if (page < count) {
-        const int next = qMin<qsizetype>(size, f.packages.size() - qsizetype(page) * size);
+    if (p.next > 0)
         out += QStringLiteral("<a href=\"%1\">&gt;&gt;次の%2件</a>")
-                   .arg(Site::listPageName(order, page + 1))
-                   .arg(next);
-    }
+                   .arg(Site::listPageName(order, p.next))
+                   .arg(p.nextRows);
     return out + u"</div>\n";
 }
 
-QString listBlock(const Site& site, const Folder& f, ListOrder order, int page)
+// The list of a page: the entries of list page rowsPage under the navigation of the pager.
+QString listBlock(const Site& site, const Folder& f, ListOrder order, int rowsPage,
+                  const Pager& pager)
 {
-    const QList<ListRow> rows = site.listRows(f.index, order, page);
+    const QList<ListRow> rows = site.listRows(f.index, order, rowsPage);
     const qsizetype total = f.packages.size();
     QString out;
     switch (f.layout) {
     case ListLayout::FileList: {
-        const qsizetype first = qsizetype(page - 1) * site.pageSize(f.index);
+        const qsizetype first = qsizetype(rowsPage - 1) * site.pageSize(f.index);
         out += QStringLiteral("<div class=\"count\">全%1件中 %2～%3件目</div>\n")
                    .arg(total)
                    .arg(rows.isEmpty() ? 0 : first + 1)
@@ -237,14 +274,14 @@ QString listBlock(const Site& site, const Folder& f, ListOrder order, int page)
         out += u"<ul  class=\"file_list\">\n";
         for (const ListRow& r : rows)
             out += fileListEntry(site, f, r);
-        return out + u"</ul>\n" + fileListPager(site, f, order, page);
+        return out + u"</ul>\n" + fileListPager(order, pager);
     }
     case ListLayout::LI:
         out += QStringLiteral("<div class=\"count\">全%1件</div>\n<UL class=\"gamelist\">\n")
                    .arg(total);
         for (const ListRow& r : rows)
             out += liEntry(site, r);
-        return out + u"</UL>\n" + liPager(site, f, order, page);
+        return out + u"</UL>\n" + liPager(site, f, order, pager);
     case ListLayout::Classic:
         break;
     }
@@ -260,19 +297,22 @@ QString listBlock(const Site& site, const Folder& f, ListOrder order, int page)
 
 } // namespace
 
-QString FolderPage(const Site& site, int folder, ListOrder order, int page)
+QString FolderPage(const Site& site, int folder, ListOrder order, int page,
+                   const FolderPageFault& fault)
 {
     const Folder& f = site.folder(folder);
+    const int deadLinks = page == 1 ? fault.deadLinks : 0;
     QString out = head(f.name);
     out.reserve(16 * 1024);
     out += breadcrumb(site, f);
     out += u"<H1>" + Escape(f.name) + u"</H1>\n";
-    if (page == 1 && !f.children.isEmpty())
-        out += categoryBlock(site, f);
+    if (page == 1 && (!f.children.isEmpty() || deadLinks > 0))
+        out += categoryBlock(site, f, deadLinks);
     out += strapLine(site, f, page);
     if (f.hasList) {
         out += orderLine();
-        out += listBlock(site, f, order, page);
+        out += listBlock(site, f, order, qMin(page, site.pageCount(folder)),
+                         pagerOf(site, f, order, page, fault));
     } else if (f.area == kAreaNewArrivals && f.parent >= 0) {
         out += u"<P>現在、新着ソフトはありません。</P>\n";
     }
@@ -280,6 +320,22 @@ QString FolderPage(const Site& site, int folder, ListOrder order, int page)
     if (f.crlf)
         out.replace(u'\n', QStringLiteral("\r\n"));
     return out;
+}
+
+QString DeadLinkPath(const Site& site, int folder, int n)
+{
+    const Folder& f = site.folder(folder);
+    QString path = f.path + QStringLiteral("closed%1/").arg(n, 2, 10, QChar(u'0'));
+    while (site.folderByPath(path) >= 0)
+        path.insert(path.size() - 1, u'x');
+    return path;
+}
+
+bool PagerApplies(const Site& site, int folder, const FolderPageFault& fault)
+{
+    const Folder& f = site.folder(folder);
+    return fault.pager != FolderPageFault::Pager::AsModel && f.hasList &&
+           f.layout != ListLayout::Classic && !f.packages.isEmpty();
 }
 
 } // namespace talvexsim::pages

@@ -113,4 +113,11 @@ QString ErrorPage(int status, const QString& reason)
                       QStringLiteral("<p>ページが見つかりません。</p>\n"));
 }
 
+QString RedirectPage(const QString& location)
+{
+    return simplePage(QStringLiteral("302 Found"), u"<p><a href=\"" + Escape(location) + u"\">" +
+                                                       Escape(location) +
+                                                       u"</a> に移動しました。</p>\n");
+}
+
 } // namespace talvexsim::pages

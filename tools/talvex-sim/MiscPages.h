@@ -23,6 +23,8 @@ QString PaymentPage(const Site& site, int package);
 QString QueryValue(const QString& query, QStringView key);
 // The body of an error answer.
 QString ErrorPage(int status, const QString& reason);
+// The body of a redirection to location.
+QString RedirectPage(const QString& location);
 
 } // namespace pages
 } // namespace talvexsim

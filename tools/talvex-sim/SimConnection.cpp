@@ -25,6 +25,9 @@ constexpr int kResetPauseMs = 20;
 constexpr qint64 kStreamPiece = 256 * 1024;
 constexpr qint64 kStreamHighWater = 4 * 1024 * 1024;
 const QByteArray kBinary = QByteArrayLiteral("application/octet-stream");
+// A chunked answer goes out in chunks of this many bytes (the last one shorter).
+constexpr qsizetype kChunkPiece = 1024;
+const QByteArray kLastChunk = QByteArrayLiteral("0\r\n\r\n");
 
 QByteArray reasonOf(int status)
 {
@@ -33,6 +36,8 @@ QByteArray reasonOf(int status)
         return "OK";
     case 206:
         return "Partial Content";
+    case 302:
+        return "Found";
     case 400:
         return "Bad Request";
     case 404:
@@ -59,6 +64,42 @@ Resource errorResource(int status)
     const QString reason = QString::fromLatin1(reasonOf(status));
     return {status, QByteArrayLiteral("text/html; charset=Shift_JIS"),
             text::EncodeCp932(pages::ErrorPage(status, reason))};
+}
+
+// The data in the chunked transfer coding, in pieces of kChunkPiece bytes; without the last
+// (zero) chunk, which ends a chunked body.
+QByteArray chunksOf(QByteArrayView data)
+{
+    QByteArray out;
+    for (qsizetype at = 0; at < data.size(); at += kChunkPiece) {
+        const QByteArrayView piece = data.sliced(at, qMin(kChunkPiece, data.size() - at));
+        out += QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
+    }
+    return out;
+}
+
+// The kinds that send the body in chunks.
+bool isChunked(FaultKind kind)
+{
+    return kind == FaultKind::Chunked || kind == FaultKind::ChunkedCut ||
+           kind == FaultKind::ChunkOversize || kind == FaultKind::EmptyChunked;
+}
+
+// How the fault has the site write a folder's pages.
+pages::FolderPageFault folderFaultOf(const std::optional<FaultRule>& fault)
+{
+    pages::FolderPageFault out;
+    if (!fault)
+        return out;
+    if (fault->kind == FaultKind::Endless)
+        out.pager = pages::FolderPageFault::Pager::Endless;
+    if (fault->kind == FaultKind::NextLoop) {
+        out.pager = pages::FolderPageFault::Pager::Loop;
+        out.loopTo = fault->loopTo;
+    }
+    if (fault->kind == FaultKind::DeadLinks)
+        out.deadLinks = fault->deadLinks;
+    return out;
 }
 
 // What a Range header asks of a body of the given size. One range of bytes is served; several
@@ -251,16 +292,28 @@ void SimConnection::answer(const Request& request, const QString& host, const QS
         reset();
         return;
     }
-    if ((get || headOnly) && kind != FaultKind::Status) {
+    if (kind == FaultKind::Redirect) {
+        const QByteArray page = text::EncodeCp932(pages::RedirectPage(fault->location));
+        record.status = 302;
+        m_server->record(record);
+        send(head(302, QByteArrayLiteral("text/html; charset=Shift_JIS"), page.size(), keepAlive,
+                  "Location: " + fault->location.toLatin1() + "\r\n") +
+                 (headOnly ? QByteArray() : page),
+             keepAlive);
+        return;
+    }
+    // The chunked kinds answer an archive from its whole bytes in memory.
+    if ((get || headOnly) && kind != FaultKind::Status && !isChunked(kind)) {
         if (const std::optional<ArchiveBytes> archive = m_server->pages().archiveAt(host, path)) {
             answerArchive(request, *archive, fault, record, keepAlive, headOnly);
             return;
         }
     }
-    Resource resource = get || headOnly ? m_server->pages().get(host, path) : errorResource(501);
+    Resource resource = get || headOnly ? m_server->pages().get(host, path, folderFaultOf(fault))
+                                        : errorResource(501);
     if (kind == FaultKind::Status)
         resource = errorResource(fault->status);
-    if (kind == FaultKind::EmptyBody)
+    if (kind == FaultKind::EmptyBody || kind == FaultKind::EmptyChunked)
         resource.body.clear();
     record.status = resource.status;
     m_server->record(record);
@@ -269,7 +322,26 @@ void SimConnection::answer(const Request& request, const QString& host, const QS
     const QByteArray& type = resource.contentType;
     const qint64 cut =
         fault && fault->bytes > 0 ? qMin<qint64>(fault->bytes, body.size()) : body.size() / 2;
+    if (isChunked(kind) && headOnly) {
+        send(head(resource.status, type, -1, keepAlive), keepAlive);
+        return;
+    }
     switch (kind) {
+    case FaultKind::Chunked:
+    case FaultKind::EmptyChunked:
+        send(head(resource.status, type, -1, keepAlive) + chunksOf(body) + kLastChunk, keepAlive);
+        return;
+    case FaultKind::ChunkedCut:
+        send(head(resource.status, type, -1, false) + chunksOf(body.left(cut)), false);
+        return;
+    case FaultKind::ChunkOversize: {
+        // One chunk that announces more than the body holds; the connection ends inside it.
+        const qint64 excess = fault->bytes > 0 ? fault->bytes : 1;
+        send(head(resource.status, type, -1, false) + QByteArray::number(body.size() + excess, 16) +
+                 "\r\n" + body,
+             false);
+        return;
+    }
     case FaultKind::ResetMidBody:
         sendThenReset(head(resource.status, type, length, false) + body.left(cut));
         return;
@@ -355,7 +427,9 @@ QByteArray SimConnection::head(int status, const QByteArray& contentType, qint64
     QByteArray h = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonOf(status) + "\r\n";
     h += "Server: talvex-sim\r\nDate: " + date + " GMT\r\n";
     h += "Content-Type: " + contentType + "\r\n";
-    h += "Content-Length: " + QByteArray::number(length) + "\r\n" + extraHeaders;
+    h += length < 0 ? QByteArray("Transfer-Encoding: chunked\r\n")
+                    : "Content-Length: " + QByteArray::number(length) + "\r\n";
+    h += extraHeaders;
     h += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
     return h;
 }

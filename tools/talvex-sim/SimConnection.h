@@ -46,6 +46,7 @@ private:
     void answerArchive(const Request& request, const ArchiveBytes& archive,
                        const std::optional<FaultRule>& fault, RequestRecord record, bool keepAlive,
                        bool headOnly);
+    // The status line and headers; a negative length announces a chunked body instead.
     QByteArray head(int status, const QByteArray& contentType, qint64 length, bool keepAlive,
                     const QByteArray& extraHeaders = {}) const;
     void send(const QByteArray& bytes, bool keepAlive);

@@ -18,7 +18,8 @@ class Site;
 // ("GET /path", the host taken from the Host header) and absolute-form requests ("GET
 // http://www.talvex.example/path"), so a client reaches it directly or as its HTTP proxy.
 // HTTP/1.1 keeps connections open unless asked to close; HTTP/1.0 closes unless asked to keep
-// them. Every answer carries Content-Length; unknown paths and hosts get 404.
+// them. Every answer carries Content-Length (but those of the chunked faults); unknown paths and
+// hosts get 404.
 //
 // The server works in whatever thread it lives in: a test may run it in its own thread, where
 // a client's local event loop serves it too, or use SimServerThread. faults() and requests()

@@ -8,6 +8,7 @@
 #include "util/Text.h"
 
 #include <QUrl>
+#include <limits>
 
 namespace talvexsim {
 
@@ -37,8 +38,10 @@ QString rootPath(const QString& url)
     return url.mid(config::SiteRoot.size() - 1);
 }
 
-// The list page a file name of a folder names, if it is one that exists.
-bool parseListPage(const Site& site, int folder, const QString& file, ListOrder* order, int* page)
+// The list page a file name of a folder names, if it is one that exists: up to the folder's
+// last page, or to lastPage when that is given.
+bool parseListPage(const Site& site, int folder, const QString& file, ListOrder* order, int* page,
+                   int lastPage = 0)
 {
     if (file.isEmpty()) {
         *order = ListOrder::Index;
@@ -60,7 +63,7 @@ bool parseListPage(const Site& site, int folder, const QString& file, ListOrder*
             if (!ok || n < 2 || Site::listPageName(o, n) != file)
                 return false;
         }
-        if (n > site.pageCount(folder))
+        if (n > (lastPage > 0 ? lastPage : site.pageCount(folder)))
             return false;
         *order = o;
         *page = n;
@@ -88,13 +91,19 @@ QString SitePages::webHost()
 
 Resource SitePages::get(const QString& host, const QString& pathAndQuery) const
 {
+    return get(host, pathAndQuery, pages::FolderPageFault());
+}
+
+Resource SitePages::get(const QString& host, const QString& pathAndQuery,
+                        const pages::FolderPageFault& fault) const
+{
     const qsizetype q = pathAndQuery.indexOf(u'?');
     const QString path = q < 0 ? pathAndQuery : pathAndQuery.left(q);
     const QString query = q < 0 ? QString() : pathAndQuery.mid(q + 1);
     if (!path.startsWith(u'/'))
         return html(QString());
     if (host == webHost())
-        return html(webPage(path));
+        return html(webPage(path, fault));
     if (host == config::DownloadHost) {
         const int p = archivePackage(path);
         if (p < 0)
@@ -119,7 +128,7 @@ QString SitePages::hostForPath(QStringView path)
     return webHost();
 }
 
-QString SitePages::webPage(const QString& path) const
+QString SitePages::webPage(const QString& path, const pages::FolderPageFault& fault) const
 {
     if (path == u"/")
         return pages::TopPage(*m_site);
@@ -133,18 +142,32 @@ QString SitePages::webPage(const QString& path) const
         return pages::AuthorPage(*m_site, a);
     }
     const QString page = packagePage(path);
-    return page.isNull() ? folderPage(path) : page;
+    return page.isNull() ? folderPage(path, fault) : page;
 }
 
-QString SitePages::folderPage(const QString& path) const
+QString SitePages::folderPage(const QString& path, const pages::FolderPageFault& fault) const
 {
     const qsizetype slash = path.lastIndexOf(u'/');
     const int folder = m_site->folderByPath(path.mid(1, slash));
+    if (folder < 0)
+        return {};
+    const bool pager = pages::PagerApplies(*m_site, folder, fault);
+    const bool endless = pager && fault.pager == pages::FolderPageFault::Pager::Endless;
+    const bool loop = pager && fault.pager == pages::FolderPageFault::Pager::Loop;
     ListOrder order = ListOrder::Index;
     int page = 1;
-    if (folder < 0 || !parseListPage(*m_site, folder, path.mid(slash + 1), &order, &page))
+    // The pages of an endless or looping list go on past the last; a page number that large
+    // still names a page.
+    if (!parseListPage(*m_site, folder, path.mid(slash + 1), &order, &page,
+                       endless || loop ? std::numeric_limits<int>::max() - 1 : 0))
         return {};
-    return pages::FolderPage(*m_site, folder, order, page);
+    const int count = m_site->pageCount(folder);
+    if (loop && page > count) {
+        // Past the last page the list goes round: the page the last one names, and so on.
+        const int first = qBound(1, fault.loopTo, count);
+        page = first + (page - count - 1) % (count - first + 1);
+    }
+    return pages::FolderPage(*m_site, folder, order, page, fault);
 }
 
 QString SitePages::packagePage(const QString& path) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "talvex-sim/ArchiveBytes.h"
+#include "talvex-sim/FolderPage.h"
 
 #include <QByteArray>
 #include <QString>
@@ -51,6 +52,11 @@ public:
     // The answer to a GET of pathAndQuery (beginning with "/") on host (lower case, no port).
     // An archive comes whole; the server streams it through archiveAt instead.
     Resource get(const QString& host, const QString& pathAndQuery) const;
+    // The same as a hostile site writes it: a folder's pages with the fault's pager and dead
+    // links (with the Endless pager, list pages past the last exist too); every other address
+    // answers as without the fault.
+    Resource get(const QString& host, const QString& pathAndQuery,
+                 const pages::FolderPageFault& fault) const;
     // The archive the download host serves at path (its query ignored); nothing for any other
     // address.
     std::optional<ArchiveBytes> archiveAt(const QString& host, const QString& pathAndQuery) const;
@@ -67,8 +73,8 @@ public:
     static QString hostForPath(QStringView path);
 
 private:
-    QString webPage(const QString& path) const;
-    QString folderPage(const QString& path) const;
+    QString webPage(const QString& path, const pages::FolderPageFault& fault) const;
+    QString folderPage(const QString& path, const pages::FolderPageFault& fault) const;
     QString packagePage(const QString& path) const;
     int archivePackage(const QString& path) const; // -1 when path names no archive
     QString memberPage(const QString& path, const QString& query) const;

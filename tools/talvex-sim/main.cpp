@@ -84,7 +84,8 @@ int main(int argc, char* argv[])
         "Use it as an HTTP proxy (it answers absolute-form requests) or directly.\n"
         "Fault RULE: KIND[:ARG[:ARG]][#TIMES]@PATTERN with KIND delay:MS, reset,\n"
         "reset-mid[:BYTES], status[:CODE], empty, truncate[:BYTES], trickle:BYTES:MS,\n"
-        "stall[:BYTES], ignore-range;\n"
+        "stall[:BYTES], ignore-range, chunked, chunked-cut[:BYTES], chunk-oversize[:BYTES],\n"
+        "empty-chunked, redirect:URL, endless, next-loop[:PAGE], dead-links:N;\n"
         "PATTERN a wildcard over the path (\"/soft/*\") or the full URL, or re:REGEX."));
     parser.addHelpOption();
     parser.addOptions({
