@@ -4,6 +4,10 @@
 #   scripts/deps.sh          build and test packages (the exported pages' check drives a headless
 #                            Chromium through WebDriver)
 #   scripts/deps.sh --run    also what the demo run needs (virtual display, Japanese fonts)
+#   scripts/deps.sh --fuzz   also what the fuzz targets need (clang with libFuzzer and the
+#                            sanitizer runtimes, llvm-symbolizer for their reports)
+#   scripts/deps.sh --package   also what building and checking the Debian package needs
+#                            (scripts/package.sh, scripts/check-package.sh)
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6svg6-dev
@@ -11,6 +15,12 @@ packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-s
           chromium chromium-driver python3-selenium)
 if [[ "${1:-}" == "--run" ]]; then
     packages+=(xvfb xauth fonts-noto-cjk)
+elif [[ "${1:-}" == "--package" ]]; then
+    # dpkg-shlibdeps (dpkg-dev) computes the package's library dependencies; lintian,
+    # desktop-file-validate and appstreamcli check what the package holds.
+    packages+=(dpkg-dev fakeroot file lintian desktop-file-utils appstream)
+elif [[ "${1:-}" == "--fuzz" ]]; then
+    packages+=(clang libclang-rt-dev llvm)
 fi
 
 missing=()

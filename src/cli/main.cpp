@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 #include "config/Settings.h"
+#include "startup/UserFolder.h"
 #include "update/RunState.h"
 #include "util/LocalTime.h"
 #include "util/Messages.h"
@@ -49,10 +50,15 @@ int main(int argc, char** argv)
         out << config::ProgramVersionText() << u'\n';
         return 0;
     }
-    if (!options.folder.isEmpty())
-        programfolder::SetProgramFolder(options.folder);
     CliMessages messages(options.yes);
     msg::Install(&messages);
+    // --folder wins; otherwise an installed copy works on the user's own program folder.
+    if (!options.folder.isEmpty()) {
+        programfolder::SetProgramFolder(options.folder);
+    } else if (!startup::PrepareProgramFolder(QCoreApplication::applicationDirPath())) {
+        msg::Install(nullptr);
+        return 1;
+    }
     update::runState().UpdateInProgress = false;
     config::LoadSettings();
     messages.failures = 0; // the first-run notice is not a failure of the command

@@ -6,6 +6,7 @@
 #include "startup/CommandLine.h"
 #include "startup/Launcher.h"
 #include "startup/QtTranslations.h"
+#include "startup/UserFolder.h"
 #include "update/RunState.h"
 #include "util/ProgramFolder.h"
 #include "util/QtMessageSink.h"
@@ -23,7 +24,8 @@ int Main(int argc, char** argv)
 
     // A download process works on the program folder of the process that started it.
     const QString handedOn = qEnvironmentVariable(qPrintable(download::kProgramFolderVariable));
-    if (!commandLine.text.isEmpty() && !handedOn.isEmpty())
+    const bool folderHandedOn = !commandLine.text.isEmpty() && !handedOn.isEmpty();
+    if (folderHandedOn)
         programfolder::SetProgramFolder(handedOn);
     update::runState().UpdateInProgress = false;
     // Qt sees the program name only: everything after it belongs to the program (the entry
@@ -31,11 +33,18 @@ int Main(int argc, char** argv)
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(config::kAppTitle);
+    // The installed desktop entry: docks and task bars show its name and icon for the windows.
+    QApplication::setDesktopFileName(QStringLiteral("example.talvex.Pelimond"));
     // Every window, the first-start window and message boxes included, shows the program's icon.
     QApplication::setWindowIcon(resources::ProgramIcon());
     InstallQtTranslations(app);
     msg::QtMessageSink sink;
     msg::Install(&sink);
+    // An installed copy works on the user's own program folder, made ready here.
+    if (!folderHandedOn && !PrepareProgramFolder(QCoreApplication::applicationDirPath())) {
+        msg::Install(nullptr);
+        return 1;
+    }
 
     Launcher launcher;
     launcher.setOnMainWindowClosed([] { QCoreApplication::quit(); });

@@ -14,9 +14,12 @@ QString& overrideFolder()
     return folder;
 }
 
-// The entry of dir whose name equals name without regard to case, or "" when there is none.
-QString matchEntry(const QString& dir, const QString& name)
+} // namespace
+
+QString FindEntry(const QString& dir, const QString& name)
 {
+    if (QFileInfo::exists(dir + u'/' + name))
+        return name;
     const QStringList entries =
         QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& entry : entries) {
@@ -25,8 +28,6 @@ QString matchEntry(const QString& dir, const QString& name)
     }
     return {};
 }
-
-} // namespace
 
 QString ProgramFolder()
 {
@@ -61,7 +62,7 @@ QString FindPath(const QString& path)
     const QStringList parts = wanted.mid(root.size() + 1).split(u'/', Qt::SkipEmptyParts);
     bool matching = true;
     for (const QString& part : parts) {
-        const QString entry = matching ? matchEntry(found, part) : QString();
+        const QString entry = matching ? FindEntry(found, part) : QString();
         matching = !entry.isEmpty();
         found += u'/' + (matching ? entry : part);
     }
