@@ -59,7 +59,12 @@ qsizetype FindLastBefore(QStringView text, QStringView what, qsizetype end)
 {
     if (end <= 0 || what.isEmpty())
         return -1;
-    return text.first(std::min(end, text.size())).lastIndexOf(what);
+    const QStringView before = text.first(std::min(end, text.size()));
+    if (before.size() < what.size())
+        return -1;
+    // The search starts where what last fits: from the view's end, Qt 6.4 compares a
+    // one-character what with the character after the view and may find it there.
+    return before.lastIndexOf(what, before.size() - what.size());
 }
 
 QString Between(QStringView text, qsizetype from, qsizetype to)

@@ -68,6 +68,8 @@ private slots:
     void stripTags();
     void dottedDates_data();
     void dottedDates();
+    void findLastBefore_data();
+    void findLastBefore();
     void categoryPage();
     void categoryWalk_data();
     void categoryWalk();
@@ -153,6 +155,28 @@ void TstPageAnalysis::dottedDates()
     QFETCH(QString, text);
     const std::optional<QDate> date = update::ReadDottedDate(text);
     QTEST(date ? date->toString(Qt::ISODate) : QString(), "date");
+}
+
+void TstPageAnalysis::findLastBefore_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<int>("found");
+    QTest::newRow("one character right at the end") << u"ab"_s << u"b"_s << 1 << -1;
+    QTest::newRow("one character, an earlier one") << u"aXa"_s << u"a"_s << 2 << 0;
+    QTest::newRow("NUL at the text's end") << u"x\0"_s << u"\0"_s << 1 << -1;
+    QTest::newRow("end past the text") << u"ab"_s << u"b"_s << 5 << 1;
+    QTest::newRow("longer text, cut through it") << u"</a></a>"_s << u"</a>"_s << 7 << 0;
+    QTest::newRow("longer than what lies before") << u"abc"_s << u"abc"_s << 2 << -1;
+}
+
+void TstPageAnalysis::findLastBefore()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, what);
+    QFETCH(int, end);
+    QTEST(int(update::FindLastBefore(text, what, end)), "found");
 }
 
 void TstPageAnalysis::categoryPage()
