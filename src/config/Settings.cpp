@@ -69,6 +69,10 @@ void readUrlSection(Settings& s)
     s.BrowserPath = read(url, QStringLiteral("BrowserPath"), QString());
     s.ReadSortType = readTested(url, QStringLiteral("ReadSortType"), QStringLiteral("0"));
     s.ReadMaxPages = readTested(url, QStringLiteral("ReadMaxPages"), QStringLiteral("0"));
+    // 0, a negative number or a text means one page at a time; more than the most is the most.
+    s.PrefetchCount =
+        qBound(1, readTested(url, QStringLiteral("PrefetchCount"), QStringLiteral("4"), 1),
+               kMaxPrefetchCount);
 }
 
 void readWindowSection(Settings& s)

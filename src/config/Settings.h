@@ -10,6 +10,8 @@ namespace config {
 inline const QString kSettingsFile = QStringLiteral("Pelimond.INI");
 inline const QString kAppTitle = QStringLiteral("Pelimond");
 
+inline constexpr int kMaxPrefetchCount = 8;
+
 struct Settings
 {
     // URL
@@ -22,6 +24,7 @@ struct Settings
     QString BrowserPath;
     int ReadSortType = 0;
     int ReadMaxPages = 0;
+    int PrefetchCount = 1; // pages an update run has in flight at once, 1 to kMaxPrefetchCount
     // CACHE
     QString CacheFolder; // absolute, "/" separators
     int Update = 0;      // connection mode: 0 offline, 1 cache, 2 cache-date, 3 online

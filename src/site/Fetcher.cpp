@@ -164,14 +164,34 @@ bool iNetOpenUrl(const QString& url, UrlHandle& handle)
     return openUrl(url, handle, &attempt);
 }
 
-void iNetPrefetch(const QString& url)
+void iNetPlanAhead(const QStringList& urls)
 {
-    UrlHandle::prefetch(url);
+    UrlHandle::planAhead(urls);
 }
 
 void iNetDropPrefetch()
 {
     UrlHandle::dropPrefetch();
+}
+
+QList<QUrl> iNetPrefetched()
+{
+    return UrlHandle::prefetched();
+}
+
+int PrefetchHeldLimit()
+{
+    return UrlHandle::heldLimit();
+}
+
+std::optional<QByteArray> iNetPeekPrefetched(const QString& url)
+{
+    return HttpExchange::peekAhead(QUrl(url));
+}
+
+void SetPrefetchArrivedHandler(std::function<void()> handler)
+{
+    HttpExchange::setAheadArrivedHandler(std::move(handler));
 }
 
 bool iNetCloseUrl(UrlHandle& handle)
@@ -190,6 +210,11 @@ bool iNetGetFile(const QString& url, const QString& filePath)
     t_lastFailure = FetchFailure::Network;
     if (filePath.isEmpty())
         return false;
+    // A cancel stops at once, also a page whose answer came ahead and waits whole.
+    if (CancelRequested()) {
+        t_lastFailure = FetchFailure::Cancelled;
+        return false;
+    }
     UrlHandle handle;
     handle.setDeadline(pageDeadline());
     QString failure;

@@ -2,7 +2,12 @@
 
 #include "site/UrlHandle.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+#include <optional>
 
 // The only road from the program to the library site: opening an address and fetching a page
 // into a file, with the user agent, proxy and time-out of the settings.
@@ -40,13 +45,27 @@ bool iNetGetFile(const QString& url, const QString& filePath);
 enum class FetchFailure { None, Network, TooLarge, Write, Cancelled };
 FetchFailure LastFetchFailure();
 
-// Sends the request for url now, so that the site prepares its answer while the caller works
-// on the page before; the next iNetOpenUrl of url in this thread takes it up as its first
-// attempt. Plain http addresses only; for others, and when url is never opened, it does nothing
-// that shows.
-void iNetPrefetch(const QString& url);
-// Drops a request sent ahead and not taken up (an update run that stopped early).
+// The addresses the caller will fetch next, nearest first, as far as it knows them: the nearest
+// ones are requested now, on connections of their own, so that the site prepares their answers
+// while the caller works on the pages before; the next iNetOpenUrl of such an address in this
+// thread takes its answer up as its first attempt, and the answer waits in memory until then.
+// No more than the PrefetchCount setting are in flight at once (the current fetch's included)
+// and no more than PrefetchHeldLimit() wait; requests for addresses no longer planned are
+// dropped. Plain http addresses only; others are sent when they are opened.
+void iNetPlanAhead(const QStringList& urls);
+// Drops the requests sent ahead and not taken up (an update run that ended), and the plan.
 void iNetDropPrefetch();
+// The addresses sent ahead and not taken up yet, in the order they were sent.
+QList<QUrl> iNetPrefetched();
+// How many answers sent ahead may wait to be taken up (PrefetchCount 1: one; else four for each
+// request in flight).
+int PrefetchHeldLimit();
+// The body of the page sent ahead for url, once it has arrived whole with a status of 2xx: what
+// fetching url will store. Nothing while it has not (or was not sent ahead).
+std::optional<QByteArray> iNetPeekPrefetched(const QString& url);
+// Called from this thread's event loop (once for several) after answers sent ahead have arrived,
+// while the caller waits for a page; nullptr for none.
+void SetPrefetchArrivedHandler(std::function<void()> handler);
 
 // Tests shorten the pause between open attempts and lower the size limit; a negative value
 // restores the default.

@@ -3,15 +3,12 @@
 #include <QCoreApplication>
 #include <QTcpSocket>
 #include <QThread>
-#include <cstring>
-#include <optional>
+#include <algorithm>
+#include <vector>
 
 namespace site {
 
 namespace {
-
-constexpr qsizetype kMaxHeadBytes = 65536; // a longer head is not an HTTP answer
-constexpr qsizetype kMaxChunkLine = 4096;  // a chunk size line with its extensions
 
 // Closes a socket that may still be inside one of its own signals.
 void discard(std::unique_ptr<QTcpSocket> socket)
@@ -23,25 +20,81 @@ void discard(std::unique_ptr<QTcpSocket> socket)
     socket.release()->deleteLater();
 }
 
-// What a thread keeps between its exchanges: the connection the last one left open, for the
-// next one on the same route, and the request sent ahead of its fetch (sendAhead).
+// Connections kept open for later exchanges, at most: one for each exchange in flight and the
+// one of the page being read.
+constexpr size_t kMaxIdleConnections = 9;
+// An answer waiting for its turn holds at most this much of its body unread; the rest stays
+// with the connection, whose full buffer slows the sender down.
+constexpr qint64 kHeldBodyLimit = qint64(1) * 1024 * 1024;
+constexpr qint64 kSocketBuffer = qint64(1) * 1024 * 1024;
+
+// What a thread keeps between its exchanges: the connections finished exchanges left open, for
+// the next ones on the same route, the requests sent ahead of their fetch in the order they were
+// sent, the planned ones not sent yet, and the window that bounds them.
 struct ThreadConnection
 {
-    std::unique_ptr<QTcpSocket> socket;
-    HttpRoute route;
-    QUrl aheadUrl;
-    std::unique_ptr<HttpExchange> ahead;
+    std::vector<std::pair<HttpRoute, std::unique_ptr<QTcpSocket>>> idle; // oldest first
+    std::vector<std::pair<QUrl, std::unique_ptr<HttpExchange>>> ahead;
+    QList<PlannedRequest> planned;      // nearest first
+    QByteArray userAgent;               // of the planned requests
+    std::vector<HttpExchange*> waiting; // made while the window was full, oldest first
+    std::function<void()> arrivedHandler;
+    std::unique_ptr<QObject> notifier; // posts the handler's call to this thread's event loop
+    bool arrivalPosted = false;
+    int inFlightLimit = 1;
+    int heldLimit = 1;
+    int inFlight = 0;
     bool closing = false; // going away: an exchange that ends now leaves no connection here
+    bool filling = false;
 
     ~ThreadConnection() { drop(); }
     void drop()
     {
         closing = true;
-        ahead.reset();
-        aheadUrl.clear();
-        discard(std::move(socket));
+        arrivedHandler = nullptr;
+        notifier.reset();
+        planned.clear();
+        ahead.clear();
+        for (auto& [route, socket] : idle)
+            discard(std::move(socket));
+        idle.clear();
         closing = false;
     }
+    // An open connection on the route that no exchange uses, the newest; nullptr when there is
+    // none. The route's connections that the server closed meanwhile go.
+    std::unique_ptr<QTcpSocket> takeIdle(const HttpRoute& route)
+    {
+        std::unique_ptr<QTcpSocket> found;
+        for (auto it = idle.end(); it != idle.begin();) {
+            --it;
+            if (it->first != route)
+                continue;
+            const bool usable = it->second->state() == QAbstractSocket::ConnectedState &&
+                                it->second->bytesAvailable() == 0;
+            if (!usable)
+                discard(std::move(it->second));
+            else if (!found)
+                found = std::move(it->second);
+            else
+                continue;
+            it = idle.erase(it);
+        }
+        return found;
+    }
+    void keepIdle(const HttpRoute& route, std::unique_ptr<QTcpSocket> socket)
+    {
+        idle.emplace_back(route, std::move(socket));
+        if (idle.size() > kMaxIdleConnections) {
+            discard(std::move(idle.front().second));
+            idle.erase(idle.begin());
+        }
+    }
+    auto aheadOf(const QUrl& url)
+    {
+        return std::find_if(ahead.begin(), ahead.end(),
+                            [&url](const auto& sent) { return sent.first == url; });
+    }
+    bool roomInFlight() const { return inFlight < inFlightLimit; }
 };
 
 ThreadConnection& threadConnection()
@@ -67,15 +120,6 @@ void dropMainConnectionAtExit()
         return;
     mainDropRegistered = true;
     qAddPostRoutine(dropMainConnection);
-}
-
-// The value of a header line "Name: value" when its name is name (any case).
-std::optional<QByteArray> headerValue(QByteArrayView line, QByteArrayView name)
-{
-    const qsizetype colon = line.indexOf(':');
-    if (colon < 0 || line.first(colon).trimmed().compare(name, Qt::CaseInsensitive) != 0)
-        return std::nullopt;
-    return line.sliced(colon + 1).trimmed().toByteArray();
 }
 
 // A header value without CR or LF, which would end the header early.
@@ -108,60 +152,174 @@ QByteArray requestHead(const HttpRoute& route, const QUrl& url, const QByteArray
 
 } // namespace
 
+void HttpExchange::fillWindow()
+{
+    ThreadConnection& kept = threadConnection();
+    if (kept.filling || kept.closing)
+        return;
+    kept.filling = true;
+    while (kept.roomInFlight() && !kept.waiting.empty()) {
+        HttpExchange* next = kept.waiting.front();
+        kept.waiting.erase(kept.waiting.begin());
+        next->start();
+    }
+    while (kept.roomInFlight() && int(kept.ahead.size()) < kept.heldLimit &&
+           !kept.planned.isEmpty()) {
+        const PlannedRequest request = kept.planned.takeFirst();
+        auto exchange = std::make_unique<HttpExchange>(request.route, request.url, kept.userAgent);
+        exchange->m_ahead = true;
+        kept.ahead.emplace_back(request.url, std::move(exchange));
+    }
+    kept.filling = false;
+}
+
 HttpExchange::HttpExchange(const HttpRoute& route, const QUrl& url, const QByteArray& userAgent)
     : m_route(route), m_request(requestHead(route, url, userAgent))
 {
-    connectSocket(true);
+    ThreadConnection& kept = threadConnection();
+    dropMainConnectionAtExit();
+    if (kept.roomInFlight())
+        start();
+    else
+        kept.waiting.push_back(this);
 }
 
 HttpExchange::~HttpExchange()
 {
-    const bool reusable = m_socket && m_state == State::Done && m_keepAlive && m_in.isEmpty() &&
+    ThreadConnection& kept = threadConnection();
+    std::erase(kept.waiting, this);
+    leaveFlight();
+    const bool reusable = m_socket && m_parser.connectionReusable() &&
                           m_socket->state() == QAbstractSocket::ConnectedState &&
                           m_socket->bytesAvailable() == 0;
-    ThreadConnection& kept = threadConnection();
     if (!reusable || kept.closing) {
         discard(std::move(m_socket));
         return;
     }
     m_socket->disconnect(this);
-    discard(std::move(kept.socket));
-    kept.socket = std::move(m_socket);
-    kept.route = m_route;
-    dropMainConnectionAtExit();
+    kept.keepIdle(m_route, std::move(m_socket));
 }
 
-void HttpExchange::sendAhead(const HttpRoute& route, const QUrl& url, const QByteArray& userAgent)
+void HttpExchange::leaveFlight()
+{
+    if (!m_inFlight)
+        return;
+    m_inFlight = false;
+    --threadConnection().inFlight;
+}
+
+void HttpExchange::setWindow(int inFlight, int held)
 {
     ThreadConnection& kept = threadConnection();
-    kept.ahead.reset(); // an earlier one, done, may leave its connection for this one
-    kept.aheadUrl = url;
-    kept.ahead = std::make_unique<HttpExchange>(route, url, userAgent);
-    dropMainConnectionAtExit();
+    kept.inFlightLimit = qMax(1, inFlight);
+    kept.heldLimit = qMax(1, held);
+}
+
+void HttpExchange::planAhead(const QList<PlannedRequest>& plan, const QByteArray& userAgent)
+{
+    ThreadConnection& kept = threadConnection();
+    const auto planned = [&plan](const QUrl& url) {
+        return std::any_of(plan.cbegin(), plan.cend(),
+                           [&url](const PlannedRequest& p) { return p.url == url; });
+    };
+    // Dropping one sent for a page the walk no longer reads leaves room in the window.
+    std::erase_if(kept.ahead, [&](const auto& sent) { return !planned(sent.first); });
+    kept.planned.clear();
+    for (const PlannedRequest& request : plan) {
+        if (kept.aheadOf(request.url) == kept.ahead.end())
+            kept.planned.append(request);
+    }
+    kept.userAgent = userAgent;
+    fillWindow();
 }
 
 std::unique_ptr<HttpExchange> HttpExchange::takeAhead(const QUrl& url)
 {
     ThreadConnection& kept = threadConnection();
-    std::unique_ptr<HttpExchange> ahead = std::move(kept.ahead);
-    const bool same = kept.aheadUrl == url;
-    kept.aheadUrl.clear();
-    return same ? std::move(ahead) : nullptr;
+    kept.planned.removeIf([&url](const PlannedRequest& p) { return p.url == url; });
+    const auto sent = kept.aheadOf(url);
+    if (sent == kept.ahead.end())
+        return nullptr;
+    std::unique_ptr<HttpExchange> exchange = std::move(sent->second);
+    exchange->m_ahead = false;
+    kept.ahead.erase(sent);
+    fillWindow();
+    return exchange;
+}
+
+void HttpExchange::dropAhead()
+{
+    ThreadConnection& kept = threadConnection();
+    kept.planned.clear();
+    kept.ahead.clear();
+    fillWindow(); // a fetch made while the window was full goes out now
+}
+
+std::optional<QByteArray> HttpExchange::peekAhead(const QUrl& url)
+{
+    ThreadConnection& kept = threadConnection();
+    const auto sent = kept.aheadOf(url);
+    if (sent == kept.ahead.end())
+        return std::nullopt;
+    const HttpResponseParser& answer = sent->second->m_parser;
+    const QByteArrayView body = answer.unreadBody();
+    if (answer.state() != HttpResponseParser::State::Done || answer.statusCode() < 200 ||
+        answer.statusCode() > 299 || body.isEmpty() ||
+        (answer.contentLength() >= 0 && body.size() != answer.contentLength()))
+        return std::nullopt;
+    return body.toByteArray();
+}
+
+void HttpExchange::setAheadArrivedHandler(std::function<void()> handler)
+{
+    ThreadConnection& kept = threadConnection();
+    kept.arrivedHandler = std::move(handler);
+    kept.arrivalPosted = false;
+    if (kept.arrivedHandler && !kept.notifier)
+        kept.notifier = std::make_unique<QObject>();
+}
+
+void HttpExchange::tellArrival()
+{
+    ThreadConnection& kept = threadConnection();
+    if (!kept.arrivedHandler || kept.arrivalPosted || !kept.notifier)
+        return;
+    kept.arrivalPosted = true;
+    QMetaObject::invokeMethod(
+        kept.notifier.get(),
+        [] {
+            ThreadConnection& self = threadConnection();
+            self.arrivalPosted = false;
+            if (self.arrivedHandler)
+                self.arrivedHandler();
+        },
+        Qt::QueuedConnection);
+}
+
+QList<QUrl> HttpExchange::aheadUrls()
+{
+    QList<QUrl> urls;
+    for (const auto& sent : threadConnection().ahead)
+        urls.append(sent.first);
+    return urls;
+}
+
+void HttpExchange::start()
+{
+    m_inFlight = true;
+    ++threadConnection().inFlight;
+    connectSocket(true);
 }
 
 void HttpExchange::connectSocket(bool reuse)
 {
-    ThreadConnection& idle = threadConnection();
-    if (reuse && idle.socket && idle.route == m_route &&
-        idle.socket->state() == QAbstractSocket::ConnectedState &&
-        idle.socket->bytesAvailable() == 0) {
-        m_socket = std::move(idle.socket);
-        m_reused = true;
-    } else {
-        if (idle.route == m_route)
-            discard(std::move(idle.socket));
+    ThreadConnection& kept = threadConnection();
+    if (reuse)
+        m_socket = kept.takeIdle(m_route);
+    m_reused = m_socket != nullptr;
+    if (!m_reused) {
         m_socket = std::make_unique<QTcpSocket>();
-        m_reused = false;
+        m_socket->setReadBufferSize(kSocketBuffer);
     }
     QTcpSocket* socket = m_socket.get();
     connect(socket, &QTcpSocket::connected, this, [this] {
@@ -171,7 +329,7 @@ void HttpExchange::connectSocket(bool reuse)
         emit progressed();
     });
     connect(socket, &QTcpSocket::bytesWritten, this, &HttpExchange::progressed);
-    connect(socket, &QTcpSocket::readyRead, this, &HttpExchange::onReadyRead);
+    connect(socket, &QTcpSocket::readyRead, this, [this] { pull(false); });
     connect(socket, &QTcpSocket::disconnected, this, &HttpExchange::onClosed);
     connect(socket, &QTcpSocket::errorOccurred, this, &HttpExchange::onClosed);
     if (m_reused)
@@ -187,22 +345,27 @@ void HttpExchange::sendRequest()
     m_socket->flush();
 }
 
-void HttpExchange::onReadyRead()
+void HttpExchange::pull(bool all)
 {
     if (isFinished() || !m_socket)
+        return;
+    if (!all && m_parser.bytesAvailable() >= kHeldBodyLimit)
         return;
     const QByteArray bytes = m_socket->readAll();
     if (bytes.isEmpty())
         return;
     m_anyResponse = true;
-    m_in += bytes;
-    while (m_state == State::Head && parseHead()) {
-    }
-    if (m_state == State::Body)
-        parseBody();
-    else if (m_state == State::Chunks)
-        parseChunks();
-    emit progressed();
+    m_parser.feed(bytes);
+    settle();
+}
+
+qint64 HttpExchange::read(char* data, qint64 maxSize)
+{
+    const qint64 n = m_parser.read(data, maxSize);
+    // What the connection held back while the body waited comes in now.
+    if (m_socket && m_socket->bytesAvailable() > 0)
+        pull(false);
+    return n;
 }
 
 void HttpExchange::onClosed()
@@ -210,7 +373,7 @@ void HttpExchange::onClosed()
     if (isFinished() || !m_socket)
         return;
     if (m_socket->bytesAvailable() > 0)
-        onReadyRead();
+        pull(true);
     if (isFinished())
         return;
     // A kept connection that the server had closed in the meantime: the request goes again on
@@ -221,180 +384,30 @@ void HttpExchange::onClosed()
         connectSocket(false);
         return;
     }
-    if (m_state == State::Body && m_framing == Framing::UntilClose)
-        finish(State::Done);
-    else
-        finish(State::Failed);
-}
-
-// Takes one head from the input; true when another head follows (an interim 1xx answer).
-bool HttpExchange::parseHead()
-{
-    const qsizetype end = m_in.indexOf("\r\n\r\n");
-    if (end < 0) {
-        if (m_in.size() > kMaxHeadBytes)
-            finish(State::Failed);
-        return false;
-    }
-    const QList<QByteArray> lines = m_in.first(end).split('\n');
-    m_in.remove(0, end + 4);
-    const QList<QByteArray> status = lines.first().trimmed().split(' ');
-    m_status = status.value(1).toInt();
-    if (!status.first().startsWith("HTTP/1.") || m_status < 100 || m_status > 999) {
-        finish(State::Failed);
-        return false;
-    }
-    if (m_status < 200 && m_status != 101)
-        return true;
-    m_keepAlive = status.first() != "HTTP/1.0";
-    if (!readHeaders(lines.sliced(1))) {
-        finish(State::Failed);
-        return false;
-    }
-    startBody();
-    return false;
-}
-
-// The headers that frame the body and say what becomes of the connection; false for a length
-// that is not a number.
-bool HttpExchange::readHeaders(const QList<QByteArray>& lines)
-{
-    bool chunked = false;
-    for (const QByteArray& line : lines) {
-        if (const auto v = headerValue(line, "Content-Length")) {
-            bool ok = false;
-            m_declared = v->toLongLong(&ok);
-            if (!ok || m_declared < 0)
-                return false;
-        } else if (const auto v = headerValue(line, "Transfer-Encoding")) {
-            chunked = v->toLower().contains("chunked");
-        } else if (const auto v = headerValue(line, "Connection")) {
-            const QByteArray token = v->toLower();
-            m_keepAlive = !token.contains("close") && (token.contains("keep-alive") || m_keepAlive);
-        } else if (const auto v = headerValue(line, "Location")) {
-            m_location = *v;
-        }
-    }
-    // A chunked body says nothing of its length, whatever else the head claims.
-    if (chunked)
-        m_declared = -1;
-    m_framing = chunked           ? Framing::Chunked
-                : m_declared >= 0 ? Framing::Length
-                                  : Framing::UntilClose;
-    return true;
-}
-
-void HttpExchange::startBody()
-{
-    m_headDone = true;
-    if (m_status == 204 || m_status == 304 || (m_framing == Framing::Length && m_declared == 0)) {
-        finish(State::Done);
-        return;
-    }
-    if (m_framing == Framing::UntilClose)
-        m_keepAlive = false;
-    m_remaining = m_framing == Framing::Chunked ? 0 : m_declared;
-    m_state = m_framing == Framing::Chunked ? State::Chunks : State::Body;
-}
-
-void HttpExchange::parseBody()
-{
-    if (m_framing == Framing::UntilClose) {
-        appendBody(m_in);
-        m_in.clear();
-        return;
-    }
-    const qsizetype n = qMin<qint64>(m_remaining, m_in.size());
-    appendBody(QByteArrayView(m_in).first(n));
-    m_in.remove(0, n);
-    m_remaining -= n;
-    if (m_remaining == 0) {
-        // Anything after the body is not ours to read: the connection goes with this exchange.
-        m_keepAlive = m_keepAlive && m_in.isEmpty();
-        finish(State::Done);
-    }
-}
-
-// Takes what it can of the chunked body; false when the input ran out.
-bool HttpExchange::parseChunks()
-{
-    for (;;) {
-        if (m_remaining > 0) {
-            const qsizetype n = qMin<qint64>(m_remaining, m_in.size());
-            appendBody(QByteArrayView(m_in).first(n));
-            m_in.remove(0, n);
-            m_remaining -= n;
-            if (m_remaining > 0)
-                return false;
-            m_chunkDataEnded = true;
-        }
-        const qsizetype eol = m_in.indexOf("\r\n");
-        if (eol < 0) {
-            if (m_in.size() > kMaxChunkLine)
-                finish(State::Failed);
-            return false;
-        }
-        const QByteArray line = m_in.first(eol);
-        m_in.remove(0, eol + 2);
-        if (m_chunkDataEnded) { // the line end after a chunk's data
-            m_chunkDataEnded = false;
-            if (!line.isEmpty()) {
-                finish(State::Failed);
-                return false;
-            }
-            continue;
-        }
-        if (m_remaining < 0) { // trailers after the last chunk, up to an empty line
-            if (line.isEmpty()) {
-                m_keepAlive = m_keepAlive && m_in.isEmpty();
-                finish(State::Done);
-                return true;
-            }
-            continue;
-        }
-        bool ok = false;
-        const qint64 size = line.split(';').first().trimmed().toLongLong(&ok, 16);
-        if (!ok || size < 0) {
-            finish(State::Failed);
-            return false;
-        }
-        m_remaining = size == 0 ? -1 : size;
-    }
-}
-
-void HttpExchange::appendBody(QByteArrayView bytes)
-{
-    if (m_readPos > 0 && m_readPos == m_body.size()) {
-        m_body.clear();
-        m_readPos = 0;
-    }
-    m_body.append(bytes);
-}
-
-qint64 HttpExchange::read(char* data, qint64 maxSize)
-{
-    const qint64 n = qMin(maxSize, bytesAvailable());
-    if (n <= 0)
-        return 0;
-    std::memcpy(data, m_body.constData() + m_readPos, size_t(n));
-    m_readPos += n;
-    return n;
+    m_parser.connectionClosed();
+    settle();
 }
 
 void HttpExchange::abort()
 {
-    if (!isFinished())
-        finish(State::Failed);
+    if (isFinished())
+        return;
+    m_parser.fail();
+    settle();
 }
 
-void HttpExchange::finish(State state)
+void HttpExchange::settle()
 {
-    m_state = state;
-    if (state == State::Failed) {
-        // A head cut short is no answer: no status to judge the attempt by.
-        if (!m_headDone)
-            m_status = 0;
+    if (m_parser.failed())
         discard(std::move(m_socket));
+    if (isFinished()) {
+        std::erase(threadConnection().waiting, this);
+        if (m_inFlight) {
+            leaveFlight();
+            fillWindow();
+            if (m_ahead)
+                tellArrival();
+        }
     }
     emit progressed();
 }

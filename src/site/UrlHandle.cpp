@@ -267,6 +267,8 @@ void UrlHandle::send(const QUrl& target)
 {
     std::unique_ptr<HttpExchange> ahead = HttpExchange::takeAhead(target);
     if (const std::optional<HttpRoute> route = plainRoute(target)) {
+        // One not asked for ahead waits to go out while the window is full.
+        applyWindow();
         m_exchange = ahead ? std::move(ahead)
                            : std::make_unique<HttpExchange>(
                                  *route, target, config::settings().UserAgent.toLatin1());
@@ -282,19 +284,39 @@ void UrlHandle::send(const QUrl& target)
     });
 }
 
-void UrlHandle::prefetch(const QString& url)
+int UrlHandle::heldLimit()
 {
-    const QUrl target(url);
-    const std::optional<HttpRoute> route = target.isValid() ? plainRoute(target) : std::nullopt;
-    if (route)
-        HttpExchange::sendAhead(*route, target, config::settings().UserAgent.toLatin1());
-    else
-        dropPrefetch();
+    const int window = qBound(1, config::settings().PrefetchCount, config::kMaxPrefetchCount);
+    return window == 1 ? 1 : window * kHeldPerConnection;
+}
+
+void UrlHandle::applyWindow()
+{
+    HttpExchange::setWindow(qBound(1, config::settings().PrefetchCount, config::kMaxPrefetchCount),
+                            heldLimit());
+}
+
+void UrlHandle::planAhead(const QStringList& urls)
+{
+    QList<PlannedRequest> plan;
+    for (const QString& url : urls) {
+        const QUrl target(url);
+        if (const std::optional<HttpRoute> route =
+                target.isValid() ? plainRoute(target) : std::nullopt)
+            plan.append({*route, target});
+    }
+    applyWindow();
+    HttpExchange::planAhead(plan, config::settings().UserAgent.toLatin1());
 }
 
 void UrlHandle::dropPrefetch()
 {
-    HttpExchange::takeAhead(QUrl());
+    HttpExchange::dropAhead();
+}
+
+QList<QUrl> UrlHandle::prefetched()
+{
+    return HttpExchange::aheadUrls();
 }
 
 std::optional<QUrl> UrlHandle::redirectTarget(const QUrl& from) const

@@ -3,7 +3,9 @@
 #include "site/HttpExchange.h"
 
 #include <QDeadlineTimer>
+#include <QList>
 #include <QString>
+#include <QUrl>
 #include <QtGlobal>
 #include <functional>
 #include <memory>
@@ -60,15 +62,26 @@ public:
     void setDeadline(QDeadlineTimer deadline) { m_deadline = deadline; }
     bool deadlinePassed() const { return m_deadline.hasExpired(); }
 
-    // Sends the request for url ahead, on this thread's kept connection, so that the site
-    // prepares its answer while the caller does other work; the next request() of the same
-    // address in this thread takes it up as its first attempt. One waits at a time; another
-    // address drops it. Plain http addresses only; others are sent when requested.
-    static void prefetch(const QString& url);
-    // Drops a request sent ahead and not taken up.
+    // The addresses this thread will open next, nearest first (an update run's walk): the
+    // nearest ones go out ahead, on kept connections of their own, so that the site prepares
+    // their answers while the caller does other work; the next request() of such an address in
+    // this thread takes its answer up as its first attempt. No more than PrefetchCount (the
+    // setting) requests are ever in flight, the current one's included, and no more than
+    // heldLimit() wait to be taken up; requests sent ahead for addresses no longer planned are
+    // dropped. Plain http addresses only; others are sent when requested.
+    static void planAhead(const QStringList& urls);
+    // Drops the requests sent ahead and not taken up, and the plan.
     static void dropPrefetch();
+    // The addresses sent ahead and not taken up yet, in the order they were sent.
+    static QList<QUrl> prefetched();
+    // How many requests sent ahead may wait to be taken up: one with a PrefetchCount of 1,
+    // else kHeldPerConnection for each request in flight.
+    static int heldLimit();
+    static constexpr int kHeldPerConnection = 4;
 
 private:
+    // The window of the thread's plain http exchanges, from the settings.
+    static void applyWindow();
     // Sends the request for target: plain http by an HttpExchange, anything else (https, a
     // SOCKS proxy) by the session's manager.
     void send(const QUrl& target);

@@ -126,12 +126,15 @@ QString CacheFileName(const QString& url, int listOrder, int page)
     return path;
 }
 
-QString CachePath(const QString& url, int listOrder, int page)
+namespace {
+
+// The cache file's path, or nothing for an address that has none.
+std::optional<QString> cachePathOf(const QString& url, int listOrder, int page)
 {
     const QString root = cacheRoot();
     const std::optional<QString> relative = relativePath(url);
     if (root.isEmpty() || !relative)
-        return refuse(url);
+        return std::nullopt;
     QString path = root + u'/' + *relative;
     if (url.endsWith(u'/'))
         path += ListOrderName(ListOrderInEffect(url, listOrder)) + PageSuffix(page) +
@@ -139,8 +142,21 @@ QString CachePath(const QString& url, int listOrder, int page)
     // The segments were checked one by one; this is the last word on staying inside.
     path = QDir::cleanPath(path);
     if (!path.startsWith(root + u'/'))
-        return refuse(url);
+        return std::nullopt;
     return path;
+}
+
+} // namespace
+
+QString CachePath(const QString& url, int listOrder, int page)
+{
+    const std::optional<QString> path = cachePathOf(url, listOrder, page);
+    return path ? *path : refuse(url);
+}
+
+bool HasCacheFile(const QString& url, int listOrder, int page)
+{
+    return cachePathOf(url, listOrder, page).has_value();
 }
 
 QString ListPageUrl(const QString& folderUrl, int listOrder, int page)

@@ -27,6 +27,8 @@ QString CacheFileName(const QString& url, int listOrder, int page);
 // The same path without creating any folder, for readers of the cache: a page that was never
 // stored needs no folder to be made for it.
 QString CachePath(const QString& url, int listOrder, int page);
+// Whether the page has a cache file at all, without a trace line for one that has none.
+bool HasCacheFile(const QString& url, int listOrder, int page);
 
 // The address of a list page: folderUrl + list order name + page suffix + ".html".
 QString ListPageUrl(const QString& folderUrl, int listOrder, int page);

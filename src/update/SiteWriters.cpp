@@ -130,7 +130,7 @@ bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringList* c
 }
 
 bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringView page,
-                 QStringList* children)
+                 QStringList* children, QStringList* linked)
 {
     catalogue::Db db;
     if (!catalogue::OpenCatalogue(db)) {
@@ -156,6 +156,10 @@ bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringView pa
     state.FoundFolders = result.foundFolders;
     if (children)
         children->append(result.children);
+    if (linked) {
+        for (const FolderRecord& f : result.folders)
+            linked->append(f.TargetURL);
+    }
     return !state.stopped();
 }
 
@@ -176,14 +180,16 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringVie
     const config::Settings& s = config::settings();
     RunAdapter adapter(observer);
     SoftListPage list = update::AnalyzeSoftList(text, folderUrl, *page, s.ReadMaxPages, &adapter);
+    if (list.layout == ListLayout::None)
+        list.nextPage = -1;
+    if (nextPageKnown)
+        list.nextPage = nextPageKnown(list.entries, list.nextPage);
     if (list.layout == ListLayout::None) {
         // The folder has no list (any more): nothing to write.
         clearProgress(observer);
         *page = -1;
         return true;
     }
-    if (nextPageKnown)
-        list.nextPage = nextPageKnown(list.entries, list.nextPage);
     if (collect) {
         collect->append(std::move(list.entries));
         clearProgress(observer);

@@ -24,8 +24,9 @@ class RunObserver;
 // opened; a cancel stops reading the page and still gives true.
 bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringList* children);
 // The same for the page's text as read from the cache (ReadCachedPage).
+// linked, when given, gets every folder the page links (visited from now on).
 bool AnalyzeHTML(RunObserver* observer, const QString& folderUrl, QStringView page,
-                 QStringList* children);
+                 QStringList* children, QStringList* linked = nullptr);
 
 // The list analysis of page *page of folderUrl: the page's entries are written in one
 // transaction and *page becomes the next page to read, or -1. False (and -1) when the page is not
@@ -34,8 +35,9 @@ bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, int* page)
 using NextPageKnown = std::function<int(const QList<SoftListEntry>& entries, int next)>;
 // The same for the text of page *page as read from the cache (ReadCachedPage). nextPageKnown,
 // when given, learns the page's entries and the next page to read (-1 when the list is finished)
-// as soon as a list is found on the page, before its entries are written, and answers the next
-// page in effect (-1 ends the list): the run sends the next request meanwhile.
+// as soon as the page is analysed (a page without a list has none), before its entries are
+// written, and answers the next page in effect (-1 ends the list): the run sends the next
+// requests meanwhile.
 // With collect the entries are appended there instead of being written (a folder whose list is
 // replaced once all its pages are read).
 bool AnalyzeSoftList(RunObserver* observer, const QString& folderUrl, QStringView text, int* page,

@@ -10,13 +10,16 @@
 #include "update/PageCache.h"
 #include "update/RunState.h"
 #include "update/SiteWriters.h"
+#include "update/WalkAhead.h"
 #include "util/Messages.h"
 #include "util/Trace.h"
 
 #include <QNetworkInformation>
 #include <QSet>
 #include <QStringList>
+#include <QUrl>
 #include <exception>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -30,25 +33,21 @@ const QString kCrLf = QStringLiteral("\r\n");
 // has arrived (UpdateFolder's folder; empty for the update window's runs).
 struct Walk
 {
+    Walk(RunObserver* o, const QString& purge, bool cleared)
+        : observer(o), purgeUrl(purge), marksCleared(cleared)
+    {}
+
     RunObserver* observer = nullptr;
     QString purgeUrl;
+    // The run cleared the visited marks of its folders at its start (the update window's runs).
+    bool marksCleared = false;
     // The sub-category lists being walked, outermost first, each with the position of the one
-    // being walked now: what tells the folder that comes after the current one.
-    std::vector<std::pair<const QStringList*, qsizetype>> open;
+    // being walked now: what tells the folders that come after the current one.
+    OpenLevels open;
+    // Where the walk stands, and the pages it reads next, requested ahead.
+    WalkCursor cursor;
+    WalkAhead ahead{false, 0, 0};
 };
-
-// The folder the walk reads after the current one: its first sub-category when it walks them,
-// else the next sub-category of the nearest level that has one left; empty at the end.
-QString folderAfter(const Walk& walk, const QStringList& children, bool walkChildren)
-{
-    if (walkChildren && !children.isEmpty())
-        return children.first();
-    for (auto level = walk.open.rbegin(); level != walk.open.rend(); ++level) {
-        if (level->second + 1 < level->first->size())
-            return level->first->at(level->second + 1);
-    }
-    return {};
-}
 
 void showStatus(const Walk& walk, const QString& text)
 {
@@ -122,10 +121,6 @@ void startRun(RunState& state)
     state.WriteError.clear();
 }
 
-// A list whose pages never end (each naming a next one, or one read before) ends the folder
-// after this many pages.
-constexpr int kMaxListPages = 10000;
-
 // Whether a list page shows an entry the folder's earlier pages did not; a page that only
 // repeats them (a list going round, or one whose pages never end) ends the folder.
 bool addsEntries(const QList<SoftListEntry>& entries, QSet<QString>* shown)
@@ -136,25 +131,35 @@ bool addsEntries(const QList<SoftListEntry>& entries, QSet<QString>* shown)
     return shown->size() > before;
 }
 
-// The next page's request goes out before this page's entries are written, so the site
-// prepares it meanwhile; after a folder's last page, the next folder's first page.
-void sendAhead(Walk& walk, const QString& folderUrl, int listOrder, int next,
-               const QStringList& children, bool walkChildren)
+// Points the walk's cursor at a folder for as long as its pages are read; between folders it
+// points nowhere, so an answer arriving then plans nothing.
+class CursorOn
 {
-    if (runState().stopped())
-        return;
-    if (next != -1) {
-        site::iNetPrefetch(ListPageUrl(folderUrl, listOrder, next));
-    } else if (const QString after = folderAfter(walk, children, walkChildren); !after.isEmpty()) {
-        site::iNetPrefetch(ListPageUrl(after, listOrder, 1));
-    }
+public:
+    CursorOn(Walk& walk, WalkCursor cursor) : m_walk(walk) { m_walk.cursor = std::move(cursor); }
+    ~CursorOn() { m_walk.cursor = WalkCursor(); }
+    CursorOn(const CursorOn&) = delete;
+    CursorOn& operator=(const CursorOn&) = delete;
+
+private:
+    Walk& m_walk;
+};
+
+// The page has been analysed: the walk knows what comes after it, and the fetcher is told.
+void pageAnalysed(Walk& walk, const QString& pageUrl, int next)
+{
+    walk.ahead.forget(pageUrl);
+    walk.cursor.analysed = true;
+    walk.cursor.next = next;
+    walk.ahead.plan(walk.cursor, walk.open);
 }
 
 // Reads the folder's list pages one after another; page 1 also gives the sub-categories. False
 // when the folder stopped early (no connection, cancel, a failed fetch), so its sub-categories
 // are not walked. The folder the walk refreshes keeps its old list until its last page has been
 // read: then the new list replaces it in one transaction; a folder that stops early keeps it.
-bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children, bool walkChildren)
+bool readFolderPages(Walk& walk, const QString& folderUrl, int level, QStringList* children,
+                     bool walkChildren)
 {
     RunState& state = runState();
     const int listOrder = config::settings().ReadSortType;
@@ -167,8 +172,12 @@ bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children
         pending.emplace();
     QSet<int> read;
     QSet<QString> shown;
+    const CursorOn cursor(
+        walk, {folderUrl, level, walkChildren, listed, 1, false, -1, children, &read, &shown});
     int page = 1;
     while (page != -1) {
+        walk.cursor.page = page;
+        walk.cursor.analysed = false;
         if (!CheckConnection())
             return false;
         if (walk.observer)
@@ -191,10 +200,16 @@ bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children
             util::TraceIfDebug(QStringLiteral("AnalyzeStart エラー(") + pageUrl + u')');
             return false;
         }
-        if (page == 1 && !AnalyzeHTML(walk.observer, folderUrl, *text, children))
-            return false;
-        if (!listed)
+        if (page == 1) {
+            QStringList linked;
+            if (!AnalyzeHTML(walk.observer, folderUrl, *text, children, &linked))
+                return false;
+            walk.ahead.addLinked(linked);
+        }
+        if (!listed) {
+            pageAnalysed(walk, pageUrl, -1);
             break;
+        }
         read.insert(page);
         const auto nextKnown = [&](const QList<SoftListEntry>& entries, int next) {
             if (next != -1 && (read.contains(next) || read.size() >= kMaxListPages ||
@@ -202,7 +217,7 @@ bool readFolderPages(Walk& walk, const QString& folderUrl, QStringList* children
                 util::TraceIfDebug(QStringLiteral("AnalyzeStart ページ制限(") + folderUrl + u')');
                 next = -1;
             }
-            sendAhead(walk, folderUrl, listOrder, next, *children, walkChildren);
+            pageAnalysed(walk, pageUrl, next);
             return next;
         };
         AnalyzeSoftList(walk.observer, folderUrl, *text, &page, pending ? &*pending : nullptr,
@@ -228,7 +243,8 @@ int levelOf(const QString& folderUrl)
 bool walkFolder(Walk& walk, const QString& folderUrl, bool walkChildren, int level)
 {
     QStringList children;
-    if (!readFolderPages(walk, folderUrl, &children, walkChildren && level < kMaxFolderDepth) ||
+    if (!readFolderPages(walk, folderUrl, level, &children,
+                         walkChildren && level < kMaxFolderDepth) ||
         !walkChildren)
         return true;
     if (!children.isEmpty() && level >= kMaxFolderDepth) {
@@ -247,21 +263,31 @@ bool walkFolder(Walk& walk, const QString& folderUrl, bool walkChildren, int lev
     return walked;
 }
 
-// Drops a next page's request that a stopped walk never took up.
-class DropPrefetchAtEnd
+// For the length of a walk, answers arriving ahead extend the plan; at its end the requests
+// sent ahead that a stopped walk never took up are dropped.
+class AheadForTheWalk
 {
 public:
-    DropPrefetchAtEnd() = default;
-    ~DropPrefetchAtEnd() { site::iNetDropPrefetch(); }
-    DropPrefetchAtEnd(const DropPrefetchAtEnd&) = delete;
-    DropPrefetchAtEnd& operator=(const DropPrefetchAtEnd&) = delete;
+    explicit AheadForTheWalk(Walk& walk)
+    {
+        site::SetPrefetchArrivedHandler([&walk] { walk.ahead.plan(walk.cursor, walk.open); });
+    }
+    ~AheadForTheWalk()
+    {
+        site::SetPrefetchArrivedHandler(nullptr);
+        site::iNetDropPrefetch();
+    }
+    AheadForTheWalk(const AheadForTheWalk&) = delete;
+    AheadForTheWalk& operator=(const AheadForTheWalk&) = delete;
 };
 
 bool analyzeStart(Walk& walk, const QString& folderUrl, bool walkChildren)
 {
-    const DropPrefetchAtEnd dropAtEnd;
+    const int level = levelOf(folderUrl);
+    walk.ahead = WalkAhead(walk.marksCleared, config::settings().ReadSortType, level);
+    const AheadForTheWalk ahead(walk);
     try {
-        return walkFolder(walk, folderUrl, walkChildren, levelOf(folderUrl));
+        return walkFolder(walk, folderUrl, walkChildren, level);
     } catch (const std::exception& e) {
         util::TraceIfDebug(QStringLiteral("AnalyzeStart エラー(") +
                            QString::fromLocal8Bit(e.what()) + u')');
@@ -343,14 +369,14 @@ bool UpdateFolder(RunObserver* observer, const QString& folderUrl, bool force, b
     const RunHold hold;
     if (!hold.ready())
         return false;
-    Walk walk{observer, folderUrl, {}};
+    Walk walk(observer, folderUrl, false);
     analyzeStart(walk, folderUrl, walkChildren);
     return true;
 }
 
 bool AnalyzeStart(RunObserver* observer, const QString& folderUrl, bool walkChildren)
 {
-    Walk walk{observer, QString(), {}};
+    Walk walk(observer, QString(), false);
     return analyzeStart(walk, folderUrl, walkChildren);
 }
 
@@ -379,7 +405,8 @@ bool RunUpdateWindow(RunObserver* observer, const QString& targetUrl)
     bool result = false;
     {
         const InProgress running;
-        result = AnalyzeStart(observer, targetUrl, true);
+        Walk walk(observer, QString(), true);
+        result = analyzeStart(walk, targetUrl, true);
     }
     if (!result && state.WriteError.isEmpty())
         msg::Show(QStringLiteral("サーバの応答がタイムアウトしました。") + kCrLf +

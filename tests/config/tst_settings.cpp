@@ -154,19 +154,28 @@ void TstSettings::numberRules_data()
     QTest::addColumn<int>("update");
     QTest::addColumn<int>("proxyPort");
     QTest::addColumn<int>("proxy");
+    QTest::addColumn<int>("prefetchCount");
     const QString url = u"[URL]"_s, cache = u"[CACHE]"_s;
-    QTest::newRow("plain") << QStringList{url,          u"TimeOut=30"_s, u"ProxyPort=3128"_s,
-                                          u"Proxy=2"_s, cache,           u"Update=1"_s}
-                           << 30 << 1 << 3128 << 2;
-    QTest::newRow("not numeric")
-        << QStringList{url,   u"TimeOut=abc"_s, u"ProxyPort=x"_s, u"Proxy=two"_s,
-                       cache, u"Update=?"_s}
-        << 0 << 0 << 8080 << 0;
+    QTest::newRow("plain") << QStringList{url,          u"TimeOut=30"_s,      u"ProxyPort=3128"_s,
+                                          u"Proxy=2"_s, u"PrefetchCount=6"_s, cache,
+                                          u"Update=1"_s}
+                           << 30 << 1 << 3128 << 2 << 6;
+    QTest::newRow("not numeric") << QStringList{url,
+                                                u"TimeOut=abc"_s,
+                                                u"ProxyPort=x"_s,
+                                                u"Proxy=two"_s,
+                                                u"PrefetchCount=many"_s,
+                                                cache,
+                                                u"Update=?"_s}
+                                 << 0 << 0 << 8080 << 0 << 1;
     QTest::newRow("empty port gives 8080, missing port 0")
-        << QStringList{url, u"ProxyPort="_s} << 10 << 3 << 8080 << 0;
-    QTest::newRow("missing keys") << QStringList{url} << 10 << 3 << 0 << 0;
-    QTest::newRow("fractions round")
-        << QStringList{url, u"TimeOut=7.6"_s, u"Proxy=1.2"_s} << 8 << 3 << 0 << 1;
+        << QStringList{url, u"ProxyPort="_s, u"PrefetchCount=0"_s} << 10 << 3 << 8080 << 0 << 1;
+    QTest::newRow("missing keys") << QStringList{url} << 10 << 3 << 0 << 0 << 4;
+    QTest::newRow("fractions round, too many pages ahead")
+        << QStringList{url, u"TimeOut=7.6"_s, u"Proxy=1.2"_s, u"PrefetchCount=99"_s} << 8 << 3 << 0
+        << 1 << 8;
+    QTest::newRow("negative pages ahead")
+        << QStringList{url, u"PrefetchCount=-3"_s} << 10 << 3 << 0 << 0 << 1;
 }
 
 void TstSettings::numberRules()
@@ -181,6 +190,7 @@ void TstSettings::numberRules()
     QTEST(s.Update, "update");
     QTEST(s.ProxyPort, "proxyPort");
     QTEST(s.Proxy, "proxy");
+    QTEST(s.PrefetchCount, "prefetchCount");
     QVERIFY(messages.shown.isEmpty());
 }
 

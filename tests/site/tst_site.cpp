@@ -439,19 +439,19 @@ void TstSite::requestSentAheadIsTakenUpOnce()
     server.setReplies(kPagePath, {page});
     useProxy(server);
     const QString file = m_folder->file(u"page.html"_s);
-    site::iNetPrefetch(kPageUrl);
+    site::iNetPlanAhead({kPageUrl});
     QVERIFY(site::iNetGetFile(kPageUrl, file));
     QCOMPARE(server.requestsFor(kPagePath), 1);
     QCOMPARE(m_folder->readBytes(u"page.html"_s), page.body);
 
     const QString other = config::SiteRoot + u"tpack/filearea/win/other/index.html"_s;
-    site::iNetPrefetch(other);
+    site::iNetPlanAhead({other});
     QVERIFY(site::iNetGetFile(kPageUrl, file));
     QCOMPARE(server.requestsFor(kPagePath), 2);
     QCOMPARE(m_folder->readBytes(u"page.html"_s), page.body);
     // A dropped one may or may not have reached the server; the fetch after it is whole.
     m_folder->writeBytes(u"page.html"_s, kOldPage);
-    site::iNetPrefetch(kPageUrl);
+    site::iNetPlanAhead({kPageUrl});
     site::iNetDropPrefetch();
     QVERIFY(site::iNetGetFile(kPageUrl, file));
     QCOMPARE(m_folder->readBytes(u"page.html"_s), page.body);
@@ -461,7 +461,7 @@ void TstSite::requestSentAheadToADeadPathIsTheFirstAttempt()
 {
     LoopbackServer server; // every path is 404
     useProxy(server);
-    site::iNetPrefetch(kPageUrl);
+    site::iNetPlanAhead({kPageUrl});
     QVERIFY(!site::iNetGetFile(kPageUrl, m_folder->file(u"page.html"_s)));
     QCOMPARE(server.requestsFor(kPagePath), 5);
 }

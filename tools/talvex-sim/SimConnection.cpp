@@ -181,6 +181,12 @@ SimConnection::SimConnection(QTcpSocket* socket, SimServer* server)
     connect(socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
 }
 
+SimConnection::~SimConnection()
+{
+    if (m_unanswered)
+        m_server->requestAnswered();
+}
+
 SimConnection::Parse SimConnection::takeRequest(Request* out)
 {
     while (m_buffer.startsWith("\r\n") || m_buffer.startsWith('\n'))
@@ -270,8 +276,11 @@ void SimConnection::handle(const Request& request)
     }
     record.url = u"http://" + host + path;
     const std::optional<FaultRule> fault = m_server->faults().take(path, record.url);
-    if (fault && fault->delayMs > 0) {
-        QTimer::singleShot(fault->delayMs, this,
+    m_unanswered = true;
+    m_server->requestArrived();
+    const int delayMs = m_server->latencyMs() + (fault ? fault->delayMs : 0);
+    if (delayMs > 0) {
+        QTimer::singleShot(delayMs, this,
                            [=, this] { answer(request, host, path, fault, record); });
         return;
     }
@@ -281,6 +290,10 @@ void SimConnection::handle(const Request& request)
 void SimConnection::answer(const Request& request, const QString& host, const QString& path,
                            const std::optional<FaultRule>& fault, RequestRecord record)
 {
+    if (m_unanswered) {
+        m_unanswered = false;
+        m_server->requestAnswered();
+    }
     const bool keepAlive = wantsKeepAlive(request);
     const bool get = request.method == "GET";
     const bool headOnly = request.method == "HEAD";

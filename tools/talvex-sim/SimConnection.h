@@ -26,6 +26,7 @@ class SimConnection final : public QObject
 
 public:
     SimConnection(QTcpSocket* socket, SimServer* server);
+    ~SimConnection() override;
 
 private:
     struct Request
@@ -77,6 +78,7 @@ private:
     SimServer* m_server;
     QByteArray m_buffer;
     bool m_busy = false;
+    bool m_unanswered = false; // a request arrived and waits for its answer
     bool m_closing = false;
 };
 

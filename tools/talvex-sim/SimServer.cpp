@@ -16,7 +16,11 @@ SimServer::SimServer(std::shared_ptr<const Site> site, QObject* parent)
     connect(m_tcp, &QTcpServer::newConnection, this, &SimServer::acceptConnections);
 }
 
-SimServer::~SimServer() = default;
+SimServer::~SimServer()
+{
+    // The connections tell the server about their unanswered requests as they go.
+    qDeleteAll(findChildren<SimConnection*>(Qt::FindDirectChildrenOnly));
+}
 
 bool SimServer::listen(quint16 port)
 {
@@ -36,6 +40,14 @@ void SimServer::close()
 QString SimServer::address() const
 {
     return QStringLiteral("http://127.0.0.1:%1/").arg(port());
+}
+
+void SimServer::requestArrived()
+{
+    const int now = ++m_inFlight;
+    int peak = m_peakInFlight.load();
+    while (now > peak && !m_peakInFlight.compare_exchange_weak(peak, now)) {
+    }
 }
 
 void SimServer::record(const RequestRecord& record)

@@ -44,6 +44,20 @@ public:
     FaultTable& faults() { return m_faults; }
     RequestLog& requests() { return m_log; }
 
+    // Every request waits this long before it is answered (a slow link), on top of any delay
+    // of the fault table; 0 by default. May be set from any thread.
+    void setLatencyMs(int ms) { m_latencyMs.store(qMax(0, ms)); }
+    int latencyMs() const { return m_latencyMs.load(); }
+
+    // Requests received and not answered yet (waiting out their latency or delay), and the most
+    // there were at once since the last reset: how many a client had in flight. Any thread.
+    int peakInFlight() const { return m_peakInFlight.load(); }
+    void resetPeakInFlight() { m_peakInFlight.store(m_inFlight.load()); }
+    // Called by the connections when a request has arrived and when it is answered (or its
+    // connection goes first).
+    void requestArrived();
+    void requestAnswered() { --m_inFlight; }
+
     // Called by the connections for every request they finish with.
     void record(const RequestRecord& record);
 
@@ -58,6 +72,9 @@ private:
     FaultTable m_faults;
     RequestLog m_log;
     std::atomic<quint16> m_port{0};
+    std::atomic<int> m_latencyMs{0};
+    std::atomic<int> m_inFlight{0};
+    std::atomic<int> m_peakInFlight{0};
 };
 
 } // namespace talvexsim

@@ -1,9 +1,11 @@
 // talvex-sim: the simulated Talvex library site as a process.
 //
-//   talvex-sim [--port N] [--seed S] [--scale K] [--archive-bytes N] [--fault RULE]...
+//   talvex-sim [--port N] [--seed S] [--scale K] [--archive-bytes N] [--latency MS]
+//              [--fault RULE]...
 //       serves the site on 127.0.0.1:N (0, the default, picks a free port), prints
 //       "http://127.0.0.1:PORT/" on one line of stdout and serves until SIGINT or SIGTERM.
-//       --archive-bytes gives every archive that size (streamed, never held in memory).
+//       --archive-bytes gives every archive that size (streamed, never held in memory);
+//       --latency makes every request wait MS milliseconds before its answer (a slow link).
 //   talvex-sim --dump DIR [--archives] [--seed S] [--scale K]
 //       writes every page below DIR (see SiteDump.h) and exits.
 
@@ -98,6 +100,9 @@ int main(int argc, char* argv[])
         {QStringLiteral("archive-bytes"),
          QStringLiteral("Every archive this many bytes long (1 to 2^40) instead of its own size."),
          QStringLiteral("N")},
+        {QStringLiteral("latency"),
+         QStringLiteral("Every request waits MS milliseconds before its answer (0 to 60000)."),
+         QStringLiteral("MS"), QStringLiteral("0")},
         {QStringLiteral("fault"), QStringLiteral("Inject a fault (repeatable), see above."),
          QStringLiteral("RULE")},
         {QStringLiteral("dump"), QStringLiteral("Write every page below DIR and exit."),
@@ -108,7 +113,7 @@ int main(int argc, char* argv[])
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
 
-    qulonglong port = 0, seed = 1, scale = 1, archiveBytes = 0;
+    qulonglong port = 0, seed = 1, scale = 1, archiveBytes = 0, latency = 0;
     if (!readNumber(parser, QStringLiteral("port"), 65535, &port))
         return fail(QStringLiteral("--port takes 0 to 65535"));
     if (!readNumber(parser, QStringLiteral("seed"), ~0ull, &seed))
@@ -118,6 +123,8 @@ int main(int argc, char* argv[])
     if (!readNumber(parser, QStringLiteral("archive-bytes"), 1ull << 40, &archiveBytes) ||
         (parser.isSet(QStringLiteral("archive-bytes")) && archiveBytes < 1))
         return fail(QStringLiteral("--archive-bytes takes 1 to 1099511627776"));
+    if (!readNumber(parser, QStringLiteral("latency"), 60000, &latency))
+        return fail(QStringLiteral("--latency takes 0 to 60000"));
     QList<FaultRule> faults;
     for (const QString& text : parser.values(QStringLiteral("fault"))) {
         QString error;
@@ -139,6 +146,7 @@ int main(int argc, char* argv[])
     }
 
     SimServer server(site);
+    server.setLatencyMs(int(latency));
     for (const FaultRule& rule : std::as_const(faults))
         server.faults().add(rule);
     if (!server.listen(quint16(port)))
