@@ -10,7 +10,7 @@
 #                            (scripts/package.sh, scripts/check-package.sh)
 set -euo pipefail
 
-packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6svg6-dev
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev qt6-svg-dev
           qt6-qpa-plugins qt6-translations-l10n wget
           chromium chromium-driver python3-selenium)
 if [[ "${1:-}" == "--run" ]]; then
