@@ -8,10 +8,12 @@
 #   scripts/fuzz.sh [SECONDS]
 #   PELIMOND_FUZZ_TARGETS="list detail"   runs only these targets
 #   PELIMOND_FUZZ_JOBS=N                  targets run side by side (default: the number of cores)
+#   PELIMOND_FUZZ_RUNS=N                  a target also stops once it has run N inputs
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
-[[ "$seconds" =~ ^[0-9]+$ ]] || { echo "usage: scripts/fuzz.sh [SECONDS]" >&2; exit 2; }
+[[ "$seconds" =~ ^[0-9]+$ && "${PELIMOND_FUZZ_RUNS:-0}" =~ ^[0-9]+$ ]] ||
+    { echo "usage: [PELIMOND_FUZZ_RUNS=N] scripts/fuzz.sh [SECONDS]" >&2; exit 2; }
 
 scripts/deps.sh --fuzz
 build=build-fuzz
@@ -75,6 +77,7 @@ fuzz_one() { # fuzz_one TARGET: runs it, leaves its log and exit status in $run/
     local t="$1" args=()
     mkdir -p "$run/corpus/$t" "$run/artifacts" "$run/logs"
     [[ "$t" == http_* ]] && args+=(-dict=fuzz/dicts/http.dict)
+    [[ -n "${PELIMOND_FUZZ_RUNS:-}" ]] && args+=(-runs="$PELIMOND_FUZZ_RUNS")
     set +e
     "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$run/artifacts/$t-" "${args[@]}" \
