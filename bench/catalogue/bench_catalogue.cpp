@@ -5,6 +5,7 @@
 #include "catalogue/Db.h"
 #include "catalogue/PageTransaction.h"
 #include "catalogue/Schema.h"
+#include "common/BenchSupport.h"
 #include "config/Settings.h"
 #include "util/LocalTime.h"
 
@@ -151,11 +152,8 @@ int main(int argc, char** argv)
 {
     util::PinLocalTimeZone(); // as the programs do
     QCoreApplication app(argc, argv);
-    // The folder may be given (a RAM disk shows the statements' own cost; a disk adds a
-    // flush per transaction to both sides).
-    const QStringList args = QCoreApplication::arguments();
-    QTemporaryDir dir(args.size() > 1 ? args[1] + QStringLiteral("/bench-XXXXXX")
-                                      : QDir::tempPath() + QStringLiteral("/bench-XXXXXX"));
+    // On a disk rather than a RAM disk, each side pays a flush per transaction.
+    QTemporaryDir dir(bench::ScratchFolderTemplate());
     const QString store = dir.filePath(QStringLiteral("store.mdb"));
     const QString plain = dir.filePath(QStringLiteral("plain.mdb"));
     if (!dir.isValid() || !CreateEmptyCatalogue(store) || !CreateEmptyCatalogue(plain)) {

@@ -1,5 +1,6 @@
 #include "common/BenchSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,6 +30,12 @@ double TimeMedianMs(int repeats, const std::function<void()>& work)
         times.append(double(timer.nsecsElapsed()) / 1e6);
     }
     return Median(times);
+}
+
+QString ScratchFolderTemplate()
+{
+    const QStringList args = QCoreApplication::arguments();
+    return (args.size() > 1 ? args[1] : QDir::tempPath()) + QStringLiteral("/bench-XXXXXX");
 }
 
 bool WriteUrlList(const QString& path, const QStringList& urls)

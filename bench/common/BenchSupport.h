@@ -5,12 +5,16 @@
 #include <QStringList>
 #include <functional>
 
-// What the benchmarks share: the wget baseline through the simulated site's proxy.
+// What the benchmarks share: medians, scratch folders and the wget baseline through the simulated
+// site's proxy.
 namespace bench {
 
 double Median(QList<double> values);
 // Milliseconds of each of repeats runs of work, after one run that is not counted; the median.
 double TimeMedianMs(int repeats, const std::function<void()>& work);
+// The template of a benchmark's scratch folder: below the folder named by the program's first
+// argument (a RAM disk shows the statements' own cost), else below the system's temporary folder.
+QString ScratchFolderTemplate();
 // Writes one URL per line.
 bool WriteUrlList(const QString& path, const QStringList& urls);
 // The system's wget, or "" when it is not installed.

@@ -162,9 +162,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    QTemporaryDir dir(args.size() > 1 ? args[1] + QStringLiteral("/bench-XXXXXX")
-                                      : QDir::tempPath() + QStringLiteral("/bench-XXXXXX"));
+    QTemporaryDir dir(bench::ScratchFolderTemplate());
     programfolder::SetProgramFolder(dir.path());
     config::Settings& s = config::settings();
     s.dbname = dir.filePath(catalogue::kCatalogueFile);

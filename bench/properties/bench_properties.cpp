@@ -216,10 +216,7 @@ int main(int argc, char** argv)
 {
     util::PinLocalTimeZone(); // as the programs do
     QCoreApplication app(argc, argv);
-    // The folder may be given (a RAM disk shows the statements' own cost).
-    const QStringList args = QCoreApplication::arguments();
-    QTemporaryDir dir(args.size() > 1 ? args[1] + QStringLiteral("/bench-XXXXXX")
-                                      : QDir::tempPath() + QStringLiteral("/bench-XXXXXX"));
+    QTemporaryDir dir(bench::ScratchFolderTemplate());
     programfolder::SetProgramFolder(dir.path());
     config::Settings& s = config::settings();
     s.dbname = dir.filePath(catalogue::kCatalogueFile);
